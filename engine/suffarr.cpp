@@ -87,6 +87,16 @@ void SuffArr::doubleFragments(int shift)
     classes.swap(newClasses);
 }
 
+void SuffArr::storeSuffixArray()
+{
+    suffixArray.resize(order.size() - 1);
+    rankOf = suffixArray;
+    for (int i = 1; i < order.size(); ++i) {
+        suffixArray[i - 1] = order[i];
+        rankOf[order[i]] = i - 1;
+    }
+}
+
 int SuffArr::letterOfRow(int row, int k) const
 {
     const int p = suffixArray[row] + k;

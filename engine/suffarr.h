@@ -26,6 +26,11 @@ public:
     // fragments densely from 0 (equal fragments, equal numbers).
     void sortRound(const QString &s, int k);
 
+    // Takes the finished order of the last round: suffixArray[0..n-2] gets
+    // order[1..n-1] (the sentinel's own suffix, order[0], is left out) and
+    // rankOf[0..n-2] its inverse. Call once 2^(k+1) >= n.
+    void storeSuffixArray();
+
     // Narrows the half-open range [left, right) of suffixArray rows whose
     // suffixes begin with the first k letters of pattern to the rows that
     // begin with its first k + 1 letters; a missing pattern letter counts as
