@@ -1,6 +1,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "display.h"
+#include "suffarr.h"
+
 #include <QMessageBox>
 
 const QColor candidateColor = QColor::fromRgb(227, 38, 54, 255);
@@ -58,16 +61,129 @@ void MainWindow::setControlsEnabled(bool on)
     ui->pushButton_3->setEnabled(!on);
 }
 
+namespace {
+
+// The sentinel ends the engine's text and must occur nowhere else, so a text
+// or a pattern never keeps a U+0000; one can only arrive by pasting, and it
+// cannot be seen in the field anyway.
+QString withoutSentinels(QLineEdit *field)
+{
+    QString text = field->text();
+    if (text.contains(QChar(0))) {
+        text.remove(QChar(0));
+        field->setText(text);
+    }
+    return text;
+}
+
+// The text of the last completed construction, which the list and the search hold.
+QString builtText()
+{
+    return suffArr.text.left(suffArr.suffixArray.size());
+}
+
+} // namespace
+
 void MainWindow::buildSuffArr()
 {
+    const QString text = withoutSentinels(ui->lineS);
+    setControlsEnabled(false);
+    ui->label_3->setText(QString());
+    ui->listWidget->clear();
+    ui->label_4->setText(QString());
+    ui->label_ans->setText(QString());
+    mode = 1;
+    iter = -1;
+    ui->tableWidget->setColumnCount(2);
+    ui->tableWidget->setRowCount(text.size() + 1);
+    suffixes = suffixDisplayStrings(text);
 }
 
 void MainWindow::step()
 {
+    if (mode == 1)
+        constructionStep();
+    else
+        searchStep();
+}
+
+void MainWindow::constructionStep()
+{
+    const QString s = ui->lineS->text() + QChar(0);
+    suffArr.sortRound(s, iter);
+    ++iter;
+    const int fragmentLength = 1 << iter;
+    ui->label_3->setText(roundMessage(fragmentLength));
+    if (fragmentLength >= s.size())
+        finishConstruction();
+    showOrderAndClasses();
+}
+
+void MainWindow::finishConstruction()
+{
+    suffArr.storeSuffixArray();
+    for (int position : qAsConst(suffArr.suffixArray))
+        ui->listWidget->insertItem(ui->listWidget->count(), suffixes[position].chopped(1));
+    mode = 0;
+    setControlsEnabled(true);
+}
+
+void MainWindow::showOrderAndClasses()
+{
+    for (int i = 0; i < suffArr.classes.size(); ++i) {
+        const int position = suffArr.order[i];
+        setCell(i, 0, suffixes[position]);
+        setCell(i, 1, QString::number(suffArr.classes[position]));
+    }
+}
+
+void MainWindow::setCell(int row, int column, const QString &text)
+{
+    QTableWidgetItem *item = ui->tableWidget->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        ui->tableWidget->setItem(row, column, item);
+    }
+    item->setData(Qt::DisplayRole, text);
 }
 
 void MainWindow::searchSuffArr()
 {
+    // An empty pattern has no letter to step over, so the search would never end.
+    if (withoutSentinels(ui->lineT).isEmpty())
+        return;
+    setControlsEnabled(false);
+    ui->label_ans->setText(QString());
+    mode = 2;
+    iter = 0;
+    left = 0;
+    right = suffArr.suffixArray.size();
+    colorItems(0, right, candidateColor);
+}
+
+void MainWindow::searchStep()
+{
+    colorItems(left, right, plainColor);
+    const QString pattern = ui->lineT->text();
+    suffArr.narrowRange(left, right, pattern, iter);
+    ui->label_4->setText(searchStepMessage(iter + 1, pattern.at(iter)));
+    colorItems(left, right, candidateColor);
+    ++iter;
+    if (iter == pattern.size())
+        showAnswer();
+}
+
+void MainWindow::showAnswer()
+{
+    ui->label_ans->setText(composeAnswer(builtText(), suffArr.rankOf, left, right).html);
+    mode = 0;
+    setControlsEnabled(true);
+}
+
+void MainWindow::colorItems(int first, int last, QColor color)
+{
+    for (int row = first; row < last; ++row)
+        ui->listWidget->item(row)->setData(Qt::BackgroundRole, color);
 }
 
 void MainWindow::infoSlot()

@@ -35,6 +35,14 @@ private slots:
 
 private:
     void setControlsEnabled(bool on);
+    void setCell(int row, int column, const QString &text);
+    void colorItems(int first, int last, QColor color);
+
+    void constructionStep();
+    void finishConstruction();
+    void showOrderAndClasses();
+    void searchStep();
+    void showAnswer();
 
     Ui_MainWindow *ui;
     int iter = 0;

@@ -1,0 +1,32 @@
+#ifndef DISPLAY_H
+#define DISPLAY_H
+
+// What the window shows, computed without widgets.
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+// The suffixes of text as the table shows them: entry i is text from
+// position i to its end followed by the display terminator "#"; the last
+// entry, at index text.size(), is "#" alone.
+QList<QString> suffixDisplayStrings(const QString &text);
+
+// The message after a construction round that sorted fragments of this length.
+QString roundMessage(int fragmentLength);
+
+// The message after a search step over the pattern letter with this 1-based number.
+QString searchStepMessage(int letterNumber, QChar letter);
+
+struct Answer
+{
+    QString html;           // the text with the start of each occurrence in red, then the positions
+    QVector<int> positions; // 1-based starts of the occurrences, in text order
+};
+
+// The answer of a search whose final candidate range is [left, right): an
+// occurrence starts at position i of text exactly when rankOf[i] lies in the
+// range. rankOf must cover every position of text.
+Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right);
+
+#endif // DISPLAY_H

@@ -1,0 +1,75 @@
+// Renders the real window offscreen at three moments of a lesson: idle after
+// start, mid-construction and mid-search, as PNG files in the given folder.
+//
+//   screenshots FOLDER [TEXT PATTERN]
+//
+// TEXT may be "random:N" for N pseudo-random letters a-z.
+
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace {
+
+QString sampleText(const QString &argument)
+{
+    if (!argument.startsWith(QLatin1String("random:")))
+        return argument;
+    QRandomGenerator random(7);
+    QString text;
+    for (int n = argument.mid(7).toInt(); n > 0; --n)
+        text += QChar('a' + int(random.bounded(26)));
+    return text;
+}
+
+void click(MainWindow &window, const char *button)
+{
+    window.findChild<QPushButton *>(QLatin1String(button))->click();
+}
+
+void save(MainWindow &window, const QDir &folder, const char *name)
+{
+    QCoreApplication::processEvents();
+    const QString path = folder.filePath(QLatin1String(name));
+    if (!window.grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 2 && args.size() != 4) {
+        std::fprintf(stderr, "usage: screenshots FOLDER [TEXT PATTERN]\n");
+        return 2;
+    }
+    const QDir folder(args[1]);
+    const QString text = args.size() == 4 ? sampleText(args[2]) : QStringLiteral("abracadabra");
+    const QString pattern = args.size() == 4 ? args[3] : QStringLiteral("abra");
+
+    MainWindow window;
+    window.show();
+    save(window, folder, "idle.png");
+
+    window.findChild<QLineEdit *>(QStringLiteral("lineS"))->setText(text);
+    click(window, "pushButton");
+    click(window, "pushButton_3");
+    click(window, "pushButton_3");
+    save(window, folder, "construction.png");
+
+    while (window.findChild<QPushButton *>(QStringLiteral("pushButton_3"))->isEnabled())
+        click(window, "pushButton_3");
+    window.findChild<QLineEdit *>(QStringLiteral("lineT"))->setText(pattern);
+    click(window, "pushButton_2");
+    click(window, "pushButton_3");
+    save(window, folder, "search.png");
+    return 0;
+}
