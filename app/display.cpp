@@ -2,6 +2,12 @@
 
 namespace {
 
+// Up to this length every letter of the answer gets a font element of its
+// own. A longer text gets one element per run of letters of one colour,
+// which looks the same: a rich-text label parses some ten microseconds per
+// element, a third of a second for the longest text.
+const int elementPerLetterUpTo = 4096;
+
 // Rich text must show every character of the text as itself.
 void appendEscaped(QString &html, QChar c)
 {
@@ -16,13 +22,24 @@ void appendEscaped(QString &html, QChar c)
 
 } // namespace
 
-QList<QString> suffixDisplayStrings(const QString &text)
+QString displayText(const QString &text)
+{
+    return text + QLatin1Char('#');
+}
+
+// A copy of every suffix would cost time and memory quadratic in the text.
+QList<QString> suffixDisplayStrings(const QString &displayText)
 {
     QList<QString> suffixes;
-    suffixes.append(QStringLiteral("#"));
-    for (int i = text.size() - 1; i >= 0; --i)
-        suffixes.prepend(QString(suffixes.first()).insert(0, text.at(i)));
+    suffixes.reserve(displayText.size());
+    for (int i = 0; i < displayText.size(); ++i)
+        suffixes.append(QString::fromRawData(displayText.constData() + i, displayText.size() - i));
     return suffixes;
+}
+
+QString listedSuffix(const QString &displayText, int position)
+{
+    return QString::fromRawData(displayText.constData() + position, displayText.size() - 1 - position);
 }
 
 QString roundMessage(int fragmentLength)
@@ -39,16 +56,24 @@ QString searchStepMessage(int letterNumber, QChar letter)
 
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right)
 {
+    const auto startsOccurrence = [&](int i) { return left <= rankOf[i] && rankOf[i] < right; };
+    const bool elementPerLetter = text.size() <= elementPerLetterUpTo;
+
     Answer answer;
     answer.html = QString::fromUtf8("Ответ:");
-    for (int i = 0; i < text.size(); ++i) {
-        const bool occurrence = left <= rankOf[i] && rankOf[i] < right;
-        answer.html += occurrence ? QLatin1String("<font color=\"red\">")
-                                  : QLatin1String("<font color=\"black\">");
-        appendEscaped(answer.html, text.at(i));
+    for (int i = 0, end; i < text.size(); i = end) {
+        const bool red = startsOccurrence(i);
+        end = i + 1;
+        while (!elementPerLetter && end < text.size() && startsOccurrence(end) == red)
+            ++end;
+        answer.html += red ? QLatin1String("<font color=\"red\">")
+                           : QLatin1String("<font color=\"black\">");
+        for (int j = i; j < end; ++j) {
+            appendEscaped(answer.html, text.at(j));
+            if (red)
+                answer.positions.append(j + 1);
+        }
         answer.html += QLatin1String("</font>");
-        if (occurrence)
-            answer.positions.append(i + 1);
     }
     answer.html += QLatin1String(": ");
     for (int position : qAsConst(answer.positions))

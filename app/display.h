@@ -7,10 +7,18 @@
 #include <QString>
 #include <QVector>
 
-// The suffixes of text as the table shows them: entry i is text from
-// position i to its end followed by the display terminator "#"; the last
-// entry, at index text.size(), is "#" alone.
-QList<QString> suffixDisplayStrings(const QString &text);
+// The built text followed by the display terminator "#".
+QString displayText(const QString &text);
+
+// The suffixes of the text as the table shows them: entry i is displayText
+// from position i to its end, the last entry "#" alone. Each entry reads the
+// characters of displayText in place, so displayText must stay alive and
+// unchanged as long as any entry, or any copy of one, does.
+QList<QString> suffixDisplayStrings(const QString &displayText);
+
+// The suffix at position as the list shows it, without the terminator; it
+// reads the characters of displayText in place, like the entries above.
+QString listedSuffix(const QString &displayText, int position);
 
 // The message after a construction round that sorted fragments of this length.
 QString roundMessage(int fragmentLength);

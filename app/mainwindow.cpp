@@ -3,8 +3,12 @@
 
 #include "display.h"
 #include "suffarr.h"
+#include "suffixdelegates.h"
 
 #include <QMessageBox>
+#include <QSignalBlocker>
+
+#include <utility>
 
 const QColor candidateColor = QColor::fromRgb(227, 38, 54, 255);
 const QColor plainColor = QColor(Qt::white);
@@ -38,6 +42,10 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint);
+    rowDelegate = new SuffixRowDelegate(ui->listWidget);
+    ui->listWidget->setItemDelegate(rowDelegate);
+    ui->listWidget->setUniformItemSizes(true);
+    ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));
     connect(ui->pushButton_2, SIGNAL(clicked(bool)), this, SLOT(searchSuffArr()));
@@ -96,7 +104,9 @@ void MainWindow::buildSuffArr()
     iter = -1;
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
-    suffixes = suffixDisplayStrings(text);
+    suffixes.clear();
+    retiredShownText = std::exchange(shownText, displayText(text));
+    suffixes = suffixDisplayStrings(shownText);
 }
 
 void MainWindow::step()
@@ -117,24 +127,34 @@ void MainWindow::constructionStep()
     if (fragmentLength >= s.size())
         finishConstruction();
     showOrderAndClasses();
+    retiredShownText.clear();
 }
 
 void MainWindow::finishConstruction()
 {
     suffArr.storeSuffixArray();
+    rowDelegate->setWidestRow(builtText());
+    QStringList rows;
+    rows.reserve(suffArr.suffixArray.size());
     for (int position : qAsConst(suffArr.suffixArray))
-        ui->listWidget->insertItem(ui->listWidget->count(), suffixes[position].chopped(1));
+        rows.append(listedSuffix(shownText, position));
+    ui->listWidget->addItems(rows);
     mode = 0;
     setControlsEnabled(true);
 }
 
 void MainWindow::showOrderAndClasses()
 {
-    for (int i = 0; i < suffArr.classes.size(); ++i) {
-        const int position = suffArr.order[i];
-        setCell(i, 0, suffixes[position]);
-        setCell(i, 1, QString::number(suffArr.classes[position]));
+    {
+        // One repaint of the table instead of a notification for each of its cells.
+        const QSignalBlocker quiet(ui->tableWidget->model());
+        for (int i = 0; i < suffArr.classes.size(); ++i) {
+            const int position = suffArr.order[i];
+            setCell(i, 0, suffixes[position]);
+            setCell(i, 1, QString::number(suffArr.classes[position]));
+        }
     }
+    ui->tableWidget->viewport()->update();
 }
 
 void MainWindow::setCell(int row, int column, const QString &text)

@@ -13,6 +13,7 @@
 QT_BEGIN_NAMESPACE
 class Ui_MainWindow;
 QT_END_NAMESPACE
+class SuffixRowDelegate;
 
 // Background of the list rows that are still candidates during a search.
 extern const QColor candidateColor;
@@ -50,6 +51,14 @@ private:
     int right = 0;
     int mode = 0; // 0 idle, 1 construction under way, 2 search under way
     QList<QString> suffixes;
+
+    // The characters that suffixes, the table and the list read in place.
+    QString shownText;
+    // The characters of the construction before, kept until the first round
+    // of this one has rewritten every table cell that still reads them.
+    QString retiredShownText;
+
+    SuffixRowDelegate *rowDelegate;
 };
 
 #endif // MAINWINDOW_H

@@ -1,0 +1,53 @@
+#ifndef SUFFIXDELEGATES_H
+#define SUFFIXDELEGATES_H
+
+// The table and the list show suffixes of the text, each as long as the rest
+// of the text. Laying out such a string costs time in its length, and Qt's
+// standard delegate lays out the whole string to measure or to draw a cell
+// that shows a few dozen characters of it: for a long text every repaint, and
+// every re-layout of the list, cost time quadratic in the text. These
+// delegates lay out only what a cell can show; what is drawn is unchanged.
+
+#include "charwidths.h"
+
+#include <QStyledItemDelegate>
+
+// Cells of the table's suffix column: only the beginning of a suffix fits.
+class SuffixCellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+
+private:
+    mutable CharWidths charWidths;
+};
+
+// Rows of the sorted-suffix list. Every row is a suffix of the built text, so
+// no row is wider than the whole text: every row gets that width, which the
+// list then needs to measure only once, and draws only the characters that
+// lie in view.
+class SuffixRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // The text whose suffixes the list shows.
+    void setWidestRow(const QString &text);
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+
+private:
+    CharWidths &widthsFor(const QFont &font) const;
+    void trimToView(QStyleOptionViewItem &row) const;
+
+    QString widestRow;
+    mutable CharWidths charWidths;
+    mutable qreal widestRowWidth = -1;
+};
+
+#endif // SUFFIXDELEGATES_H

@@ -1,0 +1,129 @@
+#include "oracle.h"
+#include "windowdriver.h"
+
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+// Long texts: what the table and the list draw, how far the list scrolls,
+// and the longest text a user can enter, built and searched to the end.
+class TestLongText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawnAsQtDrawsIt_data();
+    void drawnAsQtDrawsIt();
+    void listScrollsToTheEndOfTheLongestRow();
+    void oldCellsStayReadableUntilTheFirstRound();
+    void longestTextAgainstOracle();
+};
+
+static QString letters(int length, const QString &alphabet, unsigned seed)
+{
+    oracle::TextSource source(seed);
+    QString text;
+    while (text.size() < length)
+        text += alphabet.at(source.pick(0, alphabet.size()));
+    return text;
+}
+
+void TestLongText::drawnAsQtDrawsIt_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("letters") << letters(700, "abcdefghijklmnopqrstuvwxyz", 1) << "a";
+    QTest::newRow("words wrap in cells") << letters(700, "abc  ", 2) << "b";
+    QTest::newRow("Cyrillic and surrogate pairs")
+        << letters(700, QString::fromUtf8("жЁя😀"), 3) << QString::fromUtf8("ж");
+}
+
+// The table and the list look exactly as with Qt's standard delegate, which
+// lays out every string in full.
+void TestLongText::drawnAsQtDrawsIt()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, pattern);
+
+    WindowDriver d;
+    d.build(text);
+    d.stepToEnd();
+    d.find(pattern);
+    d.step();
+    const QImage table = d.table()->grab().toImage();
+    const QImage list = d.list()->viewport()->grab().toImage();
+
+    d.table()->setItemDelegateForColumn(0, nullptr);
+    d.list()->setItemDelegate(new QStyledItemDelegate(d.list()));
+    d.list()->setUniformItemSizes(false);
+    QCOMPARE(d.table()->grab().toImage(), table);
+    QCOMPARE(d.list()->viewport()->grab().toImage(), list);
+}
+
+void TestLongText::listScrollsToTheEndOfTheLongestRow()
+{
+    WindowDriver d;
+    const QString text = letters(3000, "abcdefghijklmnopqrstuvwxyz", 4);
+    d.build(text);
+    d.stepToEnd();
+    QCoreApplication::processEvents();
+    QScrollBar *bar = d.list()->horizontalScrollBar();
+    const int reach = bar->maximum() + d.list()->viewport()->width();
+    QVERIFY(reach >= d.list()->fontMetrics().horizontalAdvance(text));
+
+    d.build("abc");
+    d.stepToEnd();
+    QCoreApplication::processEvents();
+    QCOMPARE(bar->maximum(), 0);
+}
+
+// A rebuild keeps the earlier table cells on screen until its first round.
+void TestLongText::oldCellsStayReadableUntilTheFirstRound()
+{
+    WindowDriver d;
+    const QString first = letters(2000, "ab", 5);
+    d.build(first);
+    d.stepToEnd();
+    const QStringList before = d.tableColumn(0);
+    d.build("ba");
+    d.table()->grab();
+    QCOMPARE(d.tableColumn(0), before.mid(0, 3));
+    d.step();
+    QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
+    d.table()->grab();
+}
+
+// The longest text a user can enter, built and searched to the end.
+void TestLongText::longestTextAgainstOracle()
+{
+    WindowDriver d;
+    QCOMPARE(d.textField()->maxLength(), 32767);
+    const QString text = letters(40000, "abcdefghijklmnopqrstuvwxyz", 6);
+    d.build(text);
+    QCOMPARE(d.textField()->text().size(), 32767);
+    const QString built = text.left(32767);
+    QCOMPARE(d.stepToEnd(), 16);
+
+    const QVector<int> sa = oracle::suffixArray(built);
+    QCOMPARE(d.list()->count(), sa.size());
+    for (int r = 0; r < sa.size(); ++r)
+        if (d.list()->item(r)->text() != QStringView(built).mid(sa[r]))
+            QFAIL(qPrintable(QString("row %1 is not the suffix at %2").arg(r).arg(sa[r])));
+    QCOMPARE(d.tableColumn(1).last(), QString("32767"));
+
+    const QString pattern = built.mid(20000, 3);
+    d.find(pattern);
+    QCOMPARE(d.stepToEnd(), 3);
+    QVector<int> expected;
+    for (int p : oracle::occurrences(built, pattern))
+        expected << p + 1;
+    const QString answer = d.answer();
+    QVERIFY(answer.endsWith("."));
+    QVector<int> listed;
+    for (const QString &n : answer.mid(answer.lastIndexOf(": ") + 2).chopped(1).split(", "))
+        listed << n.toInt();
+    QCOMPARE(listed, expected);
+    QCOMPARE(d.rowColors().count('R'), expected.size());
+}
+
+QTEST_MAIN(TestLongText)
+#include "tst_longtext.moc"
