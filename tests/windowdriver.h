@@ -5,6 +5,7 @@
 // enters text as a paste would, clicks buttons, and reads back what is shown.
 
 #include "mainwindow.h"
+#include "suffarr.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +17,13 @@
 class WindowDriver
 {
 public:
-    WindowDriver() { window.show(); }
+    // The program has one window and one engine per process: each driver
+    // starts like a fresh program, with an engine that has built nothing.
+    WindowDriver()
+    {
+        suffArr = SuffArr();
+        window.show();
+    }
 
     template<class W>
     W *widget(const char *name)
@@ -105,6 +112,20 @@ public:
                 colors += '?';
         }
         return colors;
+    }
+
+    // The 1-based positions listed at the end of the answer.
+    QVector<int> answerPositions()
+    {
+        const QString shown = answer();
+        QVector<int> positions;
+        const QString tail = shown.mid(shown.lastIndexOf(QLatin1String(": ")) + 2);
+        for (QString number : tail.split(QLatin1String(", "), Qt::SkipEmptyParts)) {
+            if (number.endsWith(QLatin1Char('.')))
+                number.chop(1);
+            positions << number.toInt();
+        }
+        return positions;
     }
 
     QStringList tableColumn(int column)
