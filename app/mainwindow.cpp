@@ -119,7 +119,10 @@ void MainWindow::step()
 
 void MainWindow::constructionStep()
 {
-    const QString s = ui->lineS->text() + QChar(0);
+    // Every round must get the text the construction was prepared for,
+    // ended by the sentinel instead of the display terminator.
+    QString s = shownText;
+    s[s.size() - 1] = QChar(0);
     suffArr.sortRound(s, iter);
     ++iter;
     const int fragmentLength = 1 << iter;
