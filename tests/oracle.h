@@ -5,12 +5,14 @@
 // comparisons of UTF-16 code units as unsigned numbers, nothing clever.
 
 #include <QString>
+#include <QStringView>
 #include <QVector>
 
 #include <algorithm>
 #include <numeric>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace oracle {
 
@@ -26,26 +28,18 @@ inline QVector<int> suffixArray(const QString &text)
     QVector<int> positions(text.size());
     std::iota(positions.begin(), positions.end(), 0);
     std::sort(positions.begin(), positions.end(),
-              [&](int a, int b) { return t.compare(a, std::u16string::npos, t, b) < 0; });
+              [&](int a, int b) { return t.compare(size_t(a), t.npos, t, size_t(b)) < 0; });
     return positions;
 }
 
-// The fragment of length len at position p of s, read cyclically.
-inline std::u16string fragment(const std::u16string &s, int p, int len)
-{
-    std::u16string f;
-    for (int i = 0; i < len; ++i)
-        f += s[(size_t(p) + size_t(i)) % s.size()];
-    return f;
-}
-
-// By position: the dense rank of its cyclic fragment of length len among all fragments.
+// By position: the dense rank of its fragment of length len, read cyclically.
 inline QVector<int> fragmentRanks(const QString &s, int len)
 {
-    const std::u16string u = units(s);
+    const std::u16string u = units(s) + units(s);
     std::vector<std::u16string> fragments;
     for (int p = 0; p < s.size(); ++p)
-        fragments.push_back(fragment(u, p, len));
+        fragments.push_back(u.substr(size_t(p), size_t(std::min(len, int(s.size())))));
+    // Fragments longer than s repeat it, so its first s.size() units decide.
     std::vector<std::u16string> distinct = fragments;
     std::sort(distinct.begin(), distinct.end());
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
@@ -55,17 +49,32 @@ inline QVector<int> fragmentRanks(const QString &s, int len)
     return ranks;
 }
 
+// The rows [first, last) of the suffix array whose suffixes begin with prefix; (0, 0) if none.
+inline std::pair<int, int> rowsStartingWith(const QString &text, const QVector<int> &sa,
+                                            const QString &prefix)
+{
+    int first = -1;
+    int last = 0;
+    for (int r = 0; r < sa.size(); ++r) {
+        if (QStringView(text).mid(sa[r]).startsWith(prefix)) {
+            first = first < 0 ? r : first;
+            last = r + 1;
+        }
+    }
+    return {std::max(first, 0), last};
+}
+
 // 0-based start positions of the pattern in the text, overlapping ones included.
 inline QVector<int> occurrences(const QString &text, const QString &pattern)
 {
     QVector<int> found;
     for (int i = 0; i + pattern.size() <= text.size(); ++i)
-        if (text.midRef(i, pattern.size()) == pattern)
+        if (QStringView(text).mid(i, pattern.size()) == pattern)
             found << i;
     return found;
 }
 
-// Seeded random texts over one of several alphabets; never U+0000.
+// Seeded random texts over one of several alphabets, or over every code unit; never U+0000.
 class TextSource
 {
 public:
@@ -74,37 +83,25 @@ public:
     QString text(int length)
     {
         static const QString alphabets[] = {
-            QStringLiteral("ab"), QStringLiteral("abc"), QStringLiteral("acgt"),
-            QStringLiteral("abcdefghijklmnopqrstuvwxyz"),
-            QStringLiteral("абвгдеёжАБЁЯя"),
-            QStringLiteral("aA#<&") + QString::fromUtf8("😀ж"),
-        };
-        const int alphabetCount = int(std::size(alphabets));
-        const int choice = pick(0, alphabetCount + 1);
+            QStringLiteral("ab"), QStringLiteral("acgt"), QStringLiteral("abcdefghijklmnopqrstuvwxyz"),
+            QStringLiteral("абвгдеёжАБЁЯя"), QStringLiteral("aA#<&") + QString::fromUtf8("😀ж")};
+        const int count = int(std::size(alphabets));
+        const int choice = pick(0, count + 1);
         QString s;
-        for (int i = 0; i < length; ++i) {
-            if (choice == alphabetCount) // any code unit but the sentinel
-                s += QChar(ushort(pick(1, 0x10000)));
-            else
-                s += alphabets[choice].at(pick(0, alphabets[choice].size()));
-        }
+        for (int i = 0; i < length; ++i)
+            s += choice == count ? QChar(ushort(pick(1, 0x10000)))
+                                 : alphabets[choice].at(pick(0, alphabets[choice].size()));
         return s;
     }
 
     // A pattern that mostly occurs in the text, sometimes with a changed letter.
     QString patternFor(const QString &text)
     {
-        const int length = pick(1, 8);
-        QString p;
-        if (!text.isEmpty() && pick(0, 3) != 0) {
-            const int start = pick(0, text.size());
-            p = text.mid(start, length);
-        } else {
-            p = this->text(length);
-        }
-        if (!p.isEmpty() && pick(0, 4) == 0)
+        QString p = !text.isEmpty() && pick(0, 3) ? text.mid(pick(0, text.size()), pick(1, 8))
+                                                  : this->text(pick(1, 8));
+        if (pick(0, 4) == 0)
             p[pick(0, p.size())] = QChar(ushort(pick(1, 0x500)));
-        return p.isEmpty() ? QStringLiteral("a") : p;
+        return p;
     }
 
     // A number in [from, to).

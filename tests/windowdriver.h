@@ -65,25 +65,22 @@ public:
     void step() { click(stepButton()); }
 
     // Presses the step button until the window is idle; returns the number of presses.
-    int stepToEnd(int limit = 64)
+    int stepToEnd()
     {
         int presses = 0;
-        while (stepButton()->isEnabled() && presses < limit) {
+        for (; stepButton()->isEnabled() && presses < 100; ++presses)
             step();
-            ++presses;
-        }
         return presses;
     }
 
     // "idle": text, pattern, build and find usable, step not; "busy": the reverse.
     QString controls()
     {
-        const bool inputs[] = {textField()->isEnabled(), patternField()->isEnabled(),
-                               buildButton()->isEnabled(), findButton()->isEnabled()};
-        const bool stepping = stepButton()->isEnabled();
-        if (std::all_of(std::begin(inputs), std::end(inputs), [](bool on) { return on; }) && !stepping)
+        const int usable = textField()->isEnabled() + patternField()->isEnabled()
+            + buildButton()->isEnabled() + findButton()->isEnabled();
+        if (usable == 4 && !stepButton()->isEnabled())
             return QStringLiteral("idle");
-        if (std::none_of(std::begin(inputs), std::end(inputs), [](bool on) { return on; }) && stepping)
+        if (usable == 0 && stepButton()->isEnabled())
             return QStringLiteral("busy");
         return QStringLiteral("mixed");
     }
@@ -96,22 +93,23 @@ public:
         return rows;
     }
 
-    // One letter per list row: R candidate red, W plain white, - never painted, ? anything else.
+    // One letter per list row: R candidate red, W plain white, - anything else.
     QString rowColors()
     {
         QString colors;
         for (int r = 0; r < list()->count(); ++r) {
-            const QVariant background = list()->item(r)->data(Qt::BackgroundRole);
-            if (!background.isValid())
-                colors += '-';
-            else if (background.value<QColor>() == candidateColor)
-                colors += 'R';
-            else if (background.value<QColor>() == plainColor)
-                colors += 'W';
-            else
-                colors += '?';
+            const QColor color = list()->item(r)->data(Qt::BackgroundRole).value<QColor>();
+            colors += color == candidateColor ? 'R' : color == plainColor ? 'W' : '-';
         }
         return colors;
+    }
+
+    QStringList tableColumn(int column)
+    {
+        QStringList cells;
+        for (int r = 0; r < table()->rowCount(); ++r)
+            cells << (table()->item(r, column) ? table()->item(r, column)->text() : QString());
+        return cells;
     }
 
     // The 1-based positions listed at the end of the answer.
@@ -120,22 +118,10 @@ public:
         const QString shown = answer();
         QVector<int> positions;
         const QString tail = shown.mid(shown.lastIndexOf(QLatin1String(": ")) + 2);
-        for (QString number : tail.split(QLatin1String(", "), Qt::SkipEmptyParts)) {
-            if (number.endsWith(QLatin1Char('.')))
-                number.chop(1);
+        for (const QString &number : tail.split(QRegularExpression(QStringLiteral("[,. ]+")),
+                                                Qt::SkipEmptyParts))
             positions << number.toInt();
-        }
         return positions;
-    }
-
-    QStringList tableColumn(int column)
-    {
-        QStringList cells;
-        for (int r = 0; r < table()->rowCount(); ++r) {
-            const QTableWidgetItem *item = table()->item(r, column);
-            cells << (item ? item->text() : QStringLiteral("(none)"));
-        }
-        return cells;
     }
 
     MainWindow window;
