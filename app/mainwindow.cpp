@@ -148,11 +148,17 @@ void MainWindow::finishConstruction()
 
 void MainWindow::showOrderAndClasses()
 {
+    // A cell keeps its string when the new one reads the same, and after a
+    // rebuild that string reads the characters of the construction before:
+    // the first round gives every suffix cell a string of this one.
+    const bool replaceEverySuffix = !retiredShownText.isNull();
     {
         // One repaint of the table instead of a notification for each of its cells.
         const QSignalBlocker quiet(ui->tableWidget->model());
         for (int i = 0; i < suffArr.classes.size(); ++i) {
             const int position = suffArr.order[i];
+            if (QTableWidgetItem *item = ui->tableWidget->item(i, 0); item && replaceEverySuffix)
+                item->setData(Qt::DisplayRole, QVariant());
             setCell(i, 0, suffixes[position]);
             setCell(i, 1, QString::number(suffArr.classes[position]));
         }
