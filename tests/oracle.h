@@ -60,7 +60,7 @@ inline QVector<int> occurrences(const QString &text, const QString &pattern)
 {
     QVector<int> found;
     for (int i = 0; i + pattern.size() <= text.size(); ++i)
-        if (text.midRef(i, pattern.size()) == pattern)
+        if (QStringView(text).mid(i, pattern.size()) == pattern)
             found << i;
     return found;
 }

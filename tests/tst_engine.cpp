@@ -246,7 +246,7 @@ void TestEngine::randomSearchesAgainstOracle()
                 const QString prefix = pattern.left(k + 1);
                 QVector<int> matching;
                 for (int r = 0; r < rows; ++r)
-                    if (text.midRef(suffArr.suffixArray[r]).startsWith(prefix))
+                    if (QStringView(text).mid(suffArr.suffixArray[r]).startsWith(prefix))
                         matching << r;
                 const bool inBounds = left >= 0 && left <= rows && right >= 0 && right <= rows;
                 const bool exact = matching.isEmpty()

@@ -328,7 +328,7 @@ void TestLesson::randomLessonsAgainstOracle()
                 d.step();
                 QString expected;
                 for (int position : sa)
-                    expected += text.midRef(position).startsWith(pattern.left(k + 1)) ? 'R' : 'W';
+                    expected += QStringView(text).mid(position).startsWith(pattern.left(k + 1)) ? 'R' : 'W';
                 if (d.rowColors() != expected)
                     QFAIL(qPrintable(QString("seed %1, pattern '%2', letter %3: rows %4, expected %5")
                                          .arg(seed).arg(pattern).arg(k).arg(d.rowColors(), expected)));
