@@ -1,5 +1,6 @@
-// Renders the real window offscreen at three moments of a lesson: idle after
-// start, mid-construction and mid-search, as PNG files in the given folder.
+// Renders the real window at three moments of a lesson: idle after start,
+// mid-construction and mid-search, as PNG files in the given folder, on
+// whatever platform Qt runs (screenshots.sh uses xcb on Xvfb).
 //
 //   screenshots FOLDER [TEXT PATTERN]
 //

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, where missing, then builds in
 # Release into build/. Sourced by run.sh and test.sh; extra packages may be
-# named in EXTRA_PACKAGES.
+# named in EXTRA_PACKAGES, another build folder in BUILD_DIR and further
+# cmake options in CMAKE_ARGS.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -26,5 +27,6 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive "${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build" --parallel "$(nproc)"
+build=${BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release ${CMAKE_ARGS:-}
+cmake --build "$build" --parallel "$(nproc)"
