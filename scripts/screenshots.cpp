@@ -29,9 +29,12 @@ QString sampleText(const QString &argument)
     return text;
 }
 
+// A user's clicks come one at a time, each after the window has caught up
+// with the one before.
 void click(MainWindow &window, const char *button)
 {
     window.findChild<QPushButton *>(QLatin1String(button))->click();
+    QCoreApplication::processEvents();
 }
 
 void save(MainWindow &window, const QDir &folder, const char *name)
