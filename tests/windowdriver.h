@@ -7,11 +7,16 @@
 #include "mainwindow.h"
 #include "suffarr.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 class WindowDriver
@@ -63,6 +68,24 @@ public:
         click(findButton());
     }
     void step() { click(stepButton()); }
+
+    // Opens the menu "Справка" and closes the help box it shows; returns whether it showed one.
+    bool openHelp()
+    {
+        bool shown = false;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&shown] {
+            if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = true;
+                box->accept();
+            }
+        });
+        closer.start(0);
+        QMenu *menu = window.menuBar()->actions().first()->menu();
+        menu->popup(QPoint());
+        menu->close();
+        return shown;
+    }
 
     // Presses the step button until the window is idle; returns the number of presses.
     int stepToEnd()
