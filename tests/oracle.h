@@ -153,21 +153,6 @@ inline QString searchFault(const QString &text, const QString &pattern)
     return QString();
 }
 
-// The rows [first, last) of the suffix array whose suffixes begin with prefix; (0, 0) if none.
-inline std::pair<int, int> rowsStartingWith(const QString &text, const QVector<int> &sa,
-                                            const QString &prefix)
-{
-    int first = -1;
-    int last = 0;
-    for (int r = 0; r < sa.size(); ++r) {
-        if (QStringView(text).mid(sa[r]).startsWith(prefix)) {
-            first = first < 0 ? r : first;
-            last = r + 1;
-        }
-    }
-    return {std::max(first, 0), last};
-}
-
 // 0-based start positions of the pattern in the text, overlapping ones included.
 inline QVector<int> occurrences(const QString &text, const QString &pattern)
 {

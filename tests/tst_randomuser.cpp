@@ -145,11 +145,13 @@ private:
         return QString();
     }
 
+    // Red: the rows whose suffixes begin with the letters read so far.
     QString expectedColors(int letters) const
     {
-        const auto [first, last] = oracle::rowsStartingWith(builtText, sortedPositions, pattern.left(letters));
-        QString colors(sortedPositions.size(), 'W');
-        colors.replace(first, last - first, QString(last - first, 'R'));
+        const QVector<int> starts = oracle::occurrences(builtText, pattern.left(letters));
+        QString colors;
+        for (int position : sortedPositions)
+            colors += std::binary_search(starts.begin(), starts.end(), position) ? 'R' : 'W';
         return colors;
     }
 
