@@ -5,10 +5,10 @@
 #include <QHash>
 #include <QString>
 
-// Widths of single characters in one font, remembered, so that the width of
-// a run of text is a sum instead of a layout. A surrogate pair counts as one
-// character. The sum ignores kerning, so it is for deciding what to lay out,
-// not for placing glyphs.
+// Widths of characters in one font, remembered, so that the width of a run of
+// text is a sum instead of a layout. A character's width is taken as it
+// follows the character before it, so that kerning and ligatures between
+// neighbours count as a layout counts them; a surrogate pair is one character.
 class CharWidths
 {
 public:
@@ -16,13 +16,21 @@ public:
 
     const QFont &forFont() const { return font; }
 
-    // The width of the character at i; length becomes its length in code units.
-    qreal at(const QString &text, int i, int *length);
+    // The width of the character at i after the one whose code point is
+    // previous (0 at the start of a run); moves i past it and makes it previous.
+    qreal next(const QString &text, int &i, uint &previous);
+
     qreal of(const QString &text);
 
 private:
+    qreal single(uint codePoint);
+
     QFont font;
-    QHash<uint, qreal> widths;
+    QHash<uint, qreal> singles;
+    QHash<quint64, qreal> pairs; // what a pair adds to, or takes from, its two widths
 };
+
+// The width of text laid out on one line in font.
+qreal textAdvance(const QFont &font, const QString &text);
 
 #endif // CHARWIDTHS_H

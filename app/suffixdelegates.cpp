@@ -3,9 +3,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFontMetrics>
-#include <QFontMetricsF>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -43,9 +43,9 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         const qreal budget = 2.0 * lines * cell.rect.width();
         qreal width = 0;
         int end = 0;
-        int length = 1;
-        for (; end < cell.text.size() && width <= budget; end += length)
-            width += charWidths.at(cell.text, end, &length);
+        uint previous = 0;
+        while (end < cell.text.size() && width <= budget)
+            width += charWidths.next(cell.text, end, previous);
         cell.text.truncate(end);
     }
     draw(painter, cell);
@@ -55,7 +55,7 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
 {
     if (charWidths.forFont() != font) {
         charWidths = CharWidths(font);
-        widestRowWidth = -1;
+        rowSize = QSize();
     }
     return charWidths;
 }
@@ -63,26 +63,35 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     widestRow = text;
-    widestRowWidth = -1;
+    trimmable = std::none_of(text.begin(), text.end(), [](QChar c) {
+        switch (c.direction()) {
+        case QChar::DirR: case QChar::DirAL: case QChar::DirRLE: case QChar::DirRLO:
+        case QChar::DirRLI:
+            return true;
+        default:
+            return false;
+        }
+    });
+    rowSize = QSize();
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    // A one-letter row gives the margins and the height of every row.
-    QStyleOptionViewItem oneLetter = option;
-    initStyleOption(&oneLetter, index);
-    oneLetter.text = QStringLiteral("x");
-    QSize size = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &oneLetter, QSize(),
-                                                    option.widget);
     CharWidths &widths = widthsFor(option.font);
-    if (widestRowWidth < 0) {
-        // Wide enough for the laid-out text and for the sum of its
-        // characters, by which a scrolled row places what it draws.
-        widestRowWidth = qMax(widths.of(widestRow),
-                              QFontMetricsF(option.font).horizontalAdvance(widestRow));
+    if (!rowSize.isValid()) {
+        // Qt's own measure of the whole text; a row that draws only what is in
+        // view places it by the sum of its characters' widths, and the row must
+        // be wide enough for that sum as well.
+        QStyleOptionViewItem whole = option;
+        initStyleOption(&whole, index);
+        whole.text = widestRow;
+        rowSize = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
+        if (trimmable) {
+            const qreal excess = widths.of(widestRow) - textAdvance(option.font, widestRow);
+            rowSize.rwidth() += qMax(0, int(std::ceil(excess)));
+        }
     }
-    size.rwidth() += int(std::ceil(widestRowWidth - widths.of(oneLetter.text)));
-    return size;
+    return rowSize;
 }
 
 void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -90,7 +99,7 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 {
     QStyleOptionViewItem row = option;
     initStyleOption(&row, index);
-    if (row.text.size() > shortText)
+    if (trimmable && row.text.size() > shortText)
         trimToView(row);
     draw(painter, row);
 }
@@ -108,14 +117,19 @@ void SuffixRowDelegate::trimToView(QStyleOptionViewItem &row) const
 
     qreal x = row.rect.left();
     int first = 0;
-    int length = 1;
-    for (qreal w; first < row.text.size() && x + (w = widths.at(row.text, first, &length)) < viewLeft;
-         first += length)
+    uint previous = 0;
+    for (int i = 0; i < row.text.size();) {
+        const qreal w = widths.next(row.text, i, previous);
+        if (x + w >= viewLeft)
+            break;
         x += w;
+        first = i;
+    }
     row.rect.setLeft(int(std::floor(x)));
     int end = first;
-    for (; end < row.text.size() && x < viewRight; end += length)
-        x += widths.at(row.text, end, &length);
+    previous = 0;
+    while (end < row.text.size() && x < viewRight)
+        x += widths.next(row.text, end, previous);
 
     row.text = row.text.mid(first, end - first);
     row.textElideMode = Qt::ElideNone;

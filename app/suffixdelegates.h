@@ -26,9 +26,9 @@ private:
 };
 
 // Rows of the sorted-suffix list. Every row is a suffix of the built text, so
-// no row is wider than the whole text: every row gets that width, which the
-// list then needs to measure only once, and draws only the characters that
-// lie in view.
+// no row is wider than the whole text, and none holds a character it lacks:
+// every row gets the size of the whole text, which the list then needs to
+// measure only once, and a long row draws only the characters in view.
 class SuffixRowDelegate : public QStyledItemDelegate
 {
 public:
@@ -46,8 +46,11 @@ private:
     void trimToView(QStyleOptionViewItem &row) const;
 
     QString widestRow;
+    // Right-to-left letters are reordered for display, so a run of them
+    // cannot be cut by summing widths from the left.
+    bool trimmable = true;
     mutable CharWidths charWidths;
-    mutable qreal widestRowWidth = -1;
+    mutable QSize rowSize;
 };
 
 #endif // SUFFIXDELEGATES_H
