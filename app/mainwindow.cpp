@@ -57,6 +57,9 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The strings in the table and the list read shownText in place, so
+    // the widgets that hold them go before it does.
+    delete centralWidget();
     delete ui;
 }
 
