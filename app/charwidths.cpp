@@ -11,11 +11,24 @@ qreal textAdvance(const QFont &font, const QString &text)
 #endif
 }
 
+namespace {
+
+QString &appendCodePoint(QString &text, uint codePoint)
+{
+    if (QChar::requiresSurrogates(codePoint))
+        return text.append(QChar(QChar::highSurrogate(codePoint))).append(QChar(QChar::lowSurrogate(codePoint)));
+    return text.append(QChar(codePoint));
+}
+
+} // namespace
+
 qreal CharWidths::single(uint codePoint)
 {
     auto found = singles.constFind(codePoint);
-    if (found == singles.constEnd())
-        found = singles.insert(codePoint, textAdvance(font, QString::fromUcs4(&codePoint, 1)));
+    if (found == singles.constEnd()) {
+        QString character;
+        found = singles.insert(codePoint, textAdvance(font, appendCodePoint(character, codePoint)));
+    }
     return *found;
 }
 
@@ -32,9 +45,9 @@ qreal CharWidths::next(const QString &text, int &i, uint &previous)
         const quint64 key = quint64(previous) << 32 | codePoint;
         auto found = pairs.constFind(key);
         if (found == pairs.constEnd()) {
-            const uint both[] = {previous, codePoint};
-            found = pairs.insert(key, textAdvance(font, QString::fromUcs4(both, 2))
-                                          - single(previous) - width);
+            QString both;
+            appendCodePoint(appendCodePoint(both, previous), codePoint);
+            found = pairs.insert(key, textAdvance(font, both) - single(previous) - width);
         }
         width += *found;
     }
