@@ -27,21 +27,6 @@ QString displayText(const QString &text)
     return text + QLatin1Char('#');
 }
 
-// A copy of every suffix would cost time and memory quadratic in the text.
-QList<QString> suffixDisplayStrings(const QString &displayText)
-{
-    QList<QString> suffixes;
-    suffixes.reserve(displayText.size());
-    for (int i = 0; i < displayText.size(); ++i)
-        suffixes.append(QString::fromRawData(displayText.constData() + i, displayText.size() - i));
-    return suffixes;
-}
-
-QString listedSuffix(const QString &displayText, int position)
-{
-    return QString::fromRawData(displayText.constData() + position, displayText.size() - 1 - position);
-}
-
 QString roundMessage(int fragmentLength)
 {
     return QString::fromUtf8("Отсортировали фрагменты длины ") + QString::number(fragmentLength);

@@ -3,22 +3,11 @@
 
 // What the window shows, computed without widgets.
 
-#include <QList>
 #include <QString>
 #include <QVector>
 
 // The built text followed by the display terminator "#".
 QString displayText(const QString &text);
-
-// The suffixes of the text as the table shows them: entry i is displayText
-// from position i to its end, the last entry "#" alone. Each entry reads the
-// characters of displayText in place, so displayText must stay alive and
-// unchanged as long as any entry, or any copy of one, does.
-QList<QString> suffixDisplayStrings(const QString &displayText);
-
-// The suffix at position as the list shows it, without the terminator; it
-// reads the characters of displayText in place, like the entries above.
-QString listedSuffix(const QString &displayText, int position);
 
 // The message after a construction round that sorted fragments of this length.
 QString roundMessage(int fragmentLength);

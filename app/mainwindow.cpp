@@ -2,13 +2,12 @@
 #include "ui_mainwindow.h"
 
 #include "display.h"
+#include "sliceitem.h"
 #include "suffarr.h"
 #include "suffixdelegates.h"
 
 #include <QMessageBox>
 #include <QSignalBlocker>
-
-#include <utility>
 
 const QColor candidateColor = QColor::fromRgb(227, 38, 54, 255);
 const QColor plainColor = QColor(Qt::white);
@@ -57,9 +56,6 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The strings in the table and the list read shownText in place, so
-    // the widgets that hold them go before it does.
-    delete centralWidget();
     delete ui;
 }
 
@@ -107,9 +103,7 @@ void MainWindow::buildSuffArr()
     iter = -1;
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
-    suffixes.clear();
-    retiredShownText = std::exchange(shownText, displayText(text));
-    suffixes = suffixDisplayStrings(shownText);
+    shownText = displayText(text);
 }
 
 void MainWindow::step()
@@ -133,40 +127,42 @@ void MainWindow::constructionStep()
     if (fragmentLength >= s.size())
         finishConstruction();
     showOrderAndClasses();
-    retiredShownText.clear();
 }
 
 void MainWindow::finishConstruction()
 {
     suffArr.storeSuffixArray();
     rowDelegate->setWidestRow(builtText());
-    QStringList rows;
-    rows.reserve(suffArr.suffixArray.size());
+    const int length = suffArr.suffixArray.size();
     for (int position : qAsConst(suffArr.suffixArray))
-        rows.append(listedSuffix(shownText, position));
-    ui->listWidget->addItems(rows);
+        ui->listWidget->addItem(new SuffixRow(shownText, position, length - position));
     mode = 0;
     setControlsEnabled(true);
 }
 
 void MainWindow::showOrderAndClasses()
 {
-    // A cell keeps its string when the new one reads the same, and after a
-    // rebuild that string reads the characters of the construction before:
-    // the first round gives every suffix cell a string of this one.
-    const bool replaceEverySuffix = !retiredShownText.isNull();
     {
         // One repaint of the table instead of a notification for each of its cells.
         const QSignalBlocker quiet(ui->tableWidget->model());
         for (int i = 0; i < suffArr.classes.size(); ++i) {
             const int position = suffArr.order[i];
-            if (QTableWidgetItem *item = ui->tableWidget->item(i, 0); item && replaceEverySuffix)
-                item->setData(Qt::DisplayRole, QVariant());
-            setCell(i, 0, suffixes[position]);
+            setSuffixCell(i, position);
             setCell(i, 1, QString::number(suffArr.classes[position]));
         }
     }
     ui->tableWidget->viewport()->update();
+}
+
+void MainWindow::setSuffixCell(int row, int position)
+{
+    auto *cell = dynamic_cast<SuffixCell *>(ui->tableWidget->item(row, 0));
+    if (!cell) {
+        // Editing a cell that has no item yet gives it a plain one.
+        cell = new SuffixCell;
+        ui->tableWidget->setItem(row, 0, cell);
+    }
+    cell->showSlice(shownText, position, shownText.size() - position);
 }
 
 void MainWindow::setCell(int row, int column, const QString &text)

@@ -6,7 +6,6 @@
 // press of the step button. The engine itself knows nothing of widgets.
 
 #include <QColor>
-#include <QList>
 #include <QMainWindow>
 #include <QString>
 
@@ -37,6 +36,7 @@ private slots:
 private:
     void setControlsEnabled(bool on);
     void setCell(int row, int column, const QString &text);
+    void setSuffixCell(int row, int position);
     void colorItems(int first, int last, QColor color);
 
     void constructionStep();
@@ -50,13 +50,11 @@ private:
     int left = 0;
     int right = 0;
     int mode = 0; // 0 idle, 1 construction under way, 2 search under way
-    QList<QString> suffixes;
 
-    // The characters that suffixes, the table and the list read in place.
+    // The text being built followed by the display terminator "#". Suffix i
+    // of the table is shownText from position i on; the list shows the same
+    // suffixes without the "#". Cells and rows share it and copy on demand.
     QString shownText;
-    // The characters of the construction before, kept until the first round
-    // of this one has rewritten every table cell that still reads them.
-    QString retiredShownText;
 
     SuffixRowDelegate *rowDelegate;
 };

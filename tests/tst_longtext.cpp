@@ -1,6 +1,7 @@
 #include "oracle.h"
 #include "windowdriver.h"
 
+#include <QClipboard>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextCursor>
@@ -17,6 +18,8 @@ private slots:
     void drawnAsQtDrawsIt();
     void listScrollsToTheEndOfTheLongestRow();
     void oldCellsStayReadableUntilTheFirstRound();
+    void copiesOutliveTheText();
+    void editedCellsMakeWayForTheNextRound();
     void answerMarksEachOccurrenceStart_data();
     void answerMarksEachOccurrenceStart();
     void longestTextAgainstOracle();
@@ -94,6 +97,61 @@ void TestLongText::oldCellsStayReadableUntilTheFirstRound()
     d.step();
     QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
     d.table()->grab();
+}
+
+// What Qt copies out of the list and the table stays what was copied, through
+// rebuilds that replace every row and cell.
+void TestLongText::copiesOutliveTheText()
+{
+    WindowDriver d;
+    const QString text = letters(600, "abc", 9);
+    const QVector<int> sorted = oracle::suffixArray(text);
+    d.build(text);
+    d.stepToEnd();
+    d.list()->setCurrentRow(sorted.size() - 1);
+    QTest::keySequence(d.list(), QKeySequence::Copy);
+    const QString row = QGuiApplication::clipboard()->text();
+    d.table()->setCurrentCell(3, 0);
+    QTest::keySequence(d.table(), QKeySequence::Copy);
+
+    for (const QString &next : {letters(900, "xy", 10), QString("zz")}) {
+        d.build(next);
+        d.stepToEnd();
+    }
+    QCOMPARE(row, text.mid(sorted.last()));
+    const QString cell = text.mid(sorted[2]) + "#";
+    QCOMPARE(QGuiApplication::clipboard()->text(), cell);
+    d.patternField()->clear();
+    d.patternField()->paste();
+    QCOMPARE(d.patternField()->text(), cell);
+}
+
+// A cell the user edits shows the edit until the next round writes it.
+void TestLongText::editedCellsMakeWayForTheNextRound()
+{
+    WindowDriver d;
+    d.build(letters(400, "ab", 11));
+    d.stepToEnd();
+    d.table()->editItem(d.table()->item(2, 0));
+    auto editor = d.table()->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), d.table()->item(2, 0)->text());
+    editor->setText("edited");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(d.table()->item(2, 0)->text(), QString("edited"));
+
+    d.build("ba");
+    QCOMPARE(d.table()->item(2, 0)->text(), QString("edited"));
+    d.step();
+    QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
+
+    // Editing a new row's cell before the first round gives it a plain item.
+    d.stepToEnd();
+    d.build("abcdefgh");
+    d.table()->model()->setData(d.table()->model()->index(8, 0), "typed");
+    d.stepToEnd();
+    QCOMPARE(d.tableColumn(0).last(), QString("h#"));
 }
 
 void TestLongText::answerMarksEachOccurrenceStart_data()
