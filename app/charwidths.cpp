@@ -2,6 +2,60 @@
 
 #include <QFontMetricsF>
 
+namespace {
+
+// Qt shapes a line in runs of one script and at most this many code units.
+const int longestRun = 4096;
+
+QString &appendCodePoint(QString &text, uint codePoint)
+{
+    if (QChar::requiresSurrogates(codePoint))
+        return text.append(QChar(QChar::highSurrogate(codePoint))).append(QChar(QChar::lowSurrogate(codePoint)));
+    return text.append(QChar(codePoint));
+}
+
+// The character at i, and in length how many code units it takes.
+uint codePointAt(const QString &text, int i, int *length)
+{
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+    }
+    *length = 1;
+    return text.at(i).unicode();
+}
+
+bool isMark(uint codePoint)
+{
+    switch (QChar::category(codePoint)) {
+    case QChar::Mark_NonSpacing: case QChar::Mark_SpacingCombining: case QChar::Mark_Enclosing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Characters that Qt lays out other than one after another at their own
+// widths: tabs, line separators, objects, and whatever the bidirectional
+// algorithm may move.
+bool breaksTheWalk(uint codePoint)
+{
+    switch (codePoint) {
+    case '\t': case QChar::LineSeparator: case QChar::ObjectReplacementCharacter:
+        return true;
+    }
+    switch (QChar::direction(codePoint)) {
+    case QChar::DirR: case QChar::DirAL: case QChar::DirAN:
+    case QChar::DirLRE: case QChar::DirLRO: case QChar::DirRLE: case QChar::DirRLO: case QChar::DirPDF:
+    case QChar::DirLRI: case QChar::DirRLI: case QChar::DirFSI: case QChar::DirPDI:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 qreal textAdvance(const QFont &font, const QString &text)
 {
 #if QT_VERSION >= QT_VERSION_CHECK(5, 11, 0)
@@ -11,56 +65,67 @@ qreal textAdvance(const QFont &font, const QString &text)
 #endif
 }
 
-namespace {
-
-QString &appendCodePoint(QString &text, uint codePoint)
+qreal CharWidths::width(uint codePoint)
 {
-    if (QChar::requiresSurrogates(codePoint))
-        return text.append(QChar(QChar::highSurrogate(codePoint))).append(QChar(QChar::lowSurrogate(codePoint)));
-    return text.append(QChar(codePoint));
-}
-
-} // namespace
-
-qreal CharWidths::single(uint codePoint)
-{
-    auto found = singles.constFind(codePoint);
-    if (found == singles.constEnd()) {
+    auto found = widths.constFind(codePoint);
+    if (found == widths.constEnd()) {
         QString character;
-        found = singles.insert(codePoint, textAdvance(font, appendCodePoint(character, codePoint)));
+        found = widths.insert(codePoint, textAdvance(drawnFont, appendCodePoint(character, codePoint)));
     }
     return *found;
 }
 
-qreal CharWidths::next(const QString &text, int &i, uint &previous)
+qreal CharWidths::kerning(uint first, uint second)
 {
-    uint codePoint = text.at(i).unicode();
-    int length = 1;
-    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-        codePoint = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-        length = 2;
+    const quint64 key = quint64(first) << 32 | second;
+    auto found = kernings.constFind(key);
+    if (found == kernings.constEnd()) {
+        QString both;
+        appendCodePoint(appendCodePoint(both, first), second);
+        found = kernings.insert(key, textAdvance(drawnFont, both) - width(first) - width(second));
     }
-    qreal width = single(codePoint);
-    if (previous != 0) {
-        const quint64 key = quint64(previous) << 32 | codePoint;
-        auto found = pairs.constFind(key);
-        if (found == pairs.constEnd()) {
-            QString both;
-            appendCodePoint(appendCodePoint(both, previous), codePoint);
-            found = pairs.insert(key, textAdvance(font, both) - single(previous) - width);
-        }
-        width += *found;
-    }
-    previous = codePoint;
-    i += length;
-    return width;
+    return *found;
 }
 
-qreal CharWidths::of(const QString &text)
+LineWalk::LineWalk(CharWidths &widths, const QString &text)
+    : widths(widths), text(text), runScript(QChar::Script_Common)
 {
-    qreal width = 0;
-    uint previous = 0;
-    for (int i = 0; i < text.size();)
-        width += next(text, i, previous);
-    return width;
+}
+
+qreal LineWalk::step()
+{
+    int length;
+    const uint current = codePointAt(text, next, &length);
+    const int script = QChar::script(current);
+    // A run takes the script of its first letter; punctuation, digits and
+    // the like go with the run they stand in.
+    if (script > QChar::Script_Common && runScript <= QChar::Script_Common)
+        runScript = script;
+    next += length;
+    runLength += length;
+
+    qreal advance = widths.width(current);
+    if (atEnd())
+        return advance;
+    const uint following = codePointAt(text, next, &length);
+    const int followingScript = QChar::script(following);
+    const bool newRun = runLength >= longestRun
+        || (followingScript > QChar::Script_Common && runScript > QChar::Script_Common
+            && followingScript != runScript && !isMark(following));
+    if (newRun) {
+        runLength = 0;
+        runScript = QChar::Script_Common;
+    } else {
+        advance += widths.kerning(current, following);
+    }
+    return advance;
+}
+
+bool walkable(const QString &text)
+{
+    for (int i = 0, length; i < text.size(); i += length) {
+        if (breaksTheWalk(codePointAt(text, i, &length)))
+            return false;
+    }
+    return true;
 }

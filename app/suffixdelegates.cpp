@@ -3,9 +3,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QStyle>
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -26,6 +26,18 @@ void draw(QPainter *painter, const QStyleOptionViewItem &item)
     styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
 }
 
+// Leaves the item nothing to draw but its text, in the colour the style gives it.
+void keepOnlyText(QStyleOptionViewItem &item)
+{
+    if (item.state & QStyle::State_Selected) {
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            item.palette.setBrush(group, QPalette::Text, item.palette.brush(group, QPalette::HighlightedText));
+    }
+    item.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+    item.backgroundBrush = QBrush();
+    item.features &= ~QStyleOptionViewItem::Alternate;
+}
+
 } // namespace
 
 void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -36,24 +48,23 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     if (cell.text.size() > shortText) {
         // Wrapped or not, the cell shows no more than its lines can hold, and
         // elides its last line because more text follows. A beginning twice
-        // as wide as all those lines and two more keeps both true.
-        if (charWidths.forFont() != cell.font)
+        // as wide as all those lines and two more keeps both true; a rough
+        // sum of widths is enough for that.
+        if (!charWidths.measures(cell.font))
             charWidths = CharWidths(cell.font);
         const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 2;
         const qreal budget = 2.0 * lines * cell.rect.width();
-        qreal width = 0;
-        int end = 0;
-        uint previous = 0;
-        while (end < cell.text.size() && width <= budget)
-            width += charWidths.next(cell.text, end, previous);
-        cell.text.truncate(end);
+        LineWalk walk(charWidths, cell.text);
+        for (qreal width = 0; !walk.atEnd() && width <= budget;)
+            width += walk.step();
+        cell.text.truncate(walk.position());
     }
     draw(painter, cell);
 }
 
 CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
 {
-    if (charWidths.forFont() != font) {
+    if (!charWidths.measures(font)) {
         charWidths = CharWidths(font);
         rowSize = QSize();
     }
@@ -63,15 +74,7 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     widestRow = text;
-    trimmable = std::none_of(text.begin(), text.end(), [](QChar c) {
-        switch (c.direction()) {
-        case QChar::DirR: case QChar::DirAL: case QChar::DirRLE: case QChar::DirRLO:
-        case QChar::DirRLI:
-            return true;
-        default:
-            return false;
-        }
-    });
+    trimmable = walkable(text);
     rowSize = QSize();
 }
 
@@ -79,16 +82,22 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
 {
     CharWidths &widths = widthsFor(option.font);
     if (!rowSize.isValid()) {
-        // Qt's own measure of the whole text; a row that draws only what is in
-        // view places it by the sum of its characters' widths, and the row must
-        // be wide enough for that sum as well.
+        // Qt's own measure of the whole text. A row that draws only what is in
+        // view places it by the sums of advances, and where shaping reaches
+        // further than neighbours those can come out wider: the row must be
+        // wide enough for them too.
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);
         whole.text = widestRow;
         rowSize = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
         if (trimmable) {
-            const qreal excess = widths.of(widestRow) - textAdvance(option.font, widestRow);
-            rowSize.rwidth() += qMax(0, int(std::ceil(excess)));
+            whole.text.clear();
+            const int margins = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(),
+                                                                  option.widget).width();
+            qreal sum = 0;
+            for (LineWalk walk(widths, widestRow); !walk.atEnd();)
+                sum += walk.step();
+            rowSize.setWidth(qMax(rowSize.width(), margins + int(std::ceil(sum))));
         }
     }
     return rowSize;
@@ -99,38 +108,44 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 {
     QStyleOptionViewItem row = option;
     initStyleOption(&row, index);
-    if (trimmable && row.text.size() > shortText)
-        trimToView(row);
-    draw(painter, row);
+    const auto view = qobject_cast<const QAbstractItemView *>(row.widget);
+    // A style may draw the focus over the text, so the one row with the focus
+    // is drawn whole.
+    if (trimmable && view && row.text.size() > shortText && row.direction == Qt::LeftToRight
+        && (row.displayAlignment & Qt::AlignLeft) && !(row.state & QStyle::State_HasFocus))
+        paintInView(painter, row, view->viewport()->width());
+    else
+        draw(painter, row);
 }
 
-// Drops the characters left and right of the view. The row's rectangle then
-// starts where the first kept character does, which is still outside the view.
-void SuffixRowDelegate::trimToView(QStyleOptionViewItem &row) const
+// Draws the row without its text, then only the characters in view, from a
+// rectangle that starts where the first of them does. The row's own layout
+// would put that character a fraction of a pixel further right, and the
+// painter carries the fraction, so every glyph lands where Qt puts it.
+void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int viewWidth) const
 {
-    const auto view = qobject_cast<const QAbstractItemView *>(row.widget);
-    if (!view)
-        return;
-    const int viewLeft = -edgeMargin;
-    const int viewRight = view->viewport()->width() + edgeMargin;
-    CharWidths &widths = widthsFor(row.font);
+    QStyleOptionViewItem frame = row;
+    frame.text.clear();
+    draw(painter, frame);
 
-    qreal x = row.rect.left();
+    LineWalk walk(widthsFor(row.font), row.text);
+    qreal start = row.rect.left();
+    qreal end = start;
     int first = 0;
-    uint previous = 0;
-    for (int i = 0; i < row.text.size();) {
-        const qreal w = widths.next(row.text, i, previous);
-        if (x + w >= viewLeft)
-            break;
-        x += w;
-        first = i;
+    while (!walk.atEnd() && end < viewWidth + edgeMargin) {
+        end += walk.step();
+        if (end < -edgeMargin) {
+            start = end;
+            first = walk.position();
+        }
     }
-    row.rect.setLeft(int(std::floor(x)));
-    int end = first;
-    previous = 0;
-    while (end < row.text.size() && x < viewRight)
-        x += widths.next(row.text, end, previous);
-
-    row.text = row.text.mid(first, end - first);
+    row.text = row.text.mid(first, walk.position() - first);
     row.textElideMode = Qt::ElideNone;
+    const int pixel = int(std::floor(start));
+    row.rect.setLeft(pixel);
+    keepOnlyText(row);
+    painter->save();
+    painter->translate(start - pixel, 0);
+    draw(painter, row);
+    painter->restore();
 }

@@ -43,11 +43,10 @@ public:
 
 private:
     CharWidths &widthsFor(const QFont &font) const;
-    void trimToView(QStyleOptionViewItem &row) const;
+    void paintInView(QPainter *painter, QStyleOptionViewItem &row, int viewWidth) const;
 
     QString widestRow;
-    // Right-to-left letters are reordered for display, so a run of them
-    // cannot be cut by summing widths from the left.
+    // Whether sums of advances place the characters of every row where Qt does.
     bool trimmable = true;
     mutable CharWidths charWidths;
     mutable QSize rowSize;
