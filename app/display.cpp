@@ -8,7 +8,19 @@ namespace {
 // element, a third of a second for the longest text.
 const int elementPerLetterUpTo = 4096;
 
-// Rich text must show every character of the text as itself.
+// What the text field shows as a blank: control characters, line and
+// paragraph separators and the object placeholder. The answer is one line,
+// so the next-line control is a blank there too.
+bool shownAsBlank(QChar c)
+{
+    return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x85
+        || c == QChar::LineSeparator || c == QChar::ParagraphSeparator
+        || c == QChar::ObjectReplacementCharacter;
+}
+
+// Rich text must show every character of the text as itself: markup is
+// escaped, and white space, which rich text folds into single spaces or
+// turns into line breaks, keeps its width.
 void appendEscaped(QString &html, QChar c)
 {
     switch (c.unicode()) {
@@ -16,7 +28,14 @@ void appendEscaped(QString &html, QChar c)
     case '>': html += QLatin1String("&gt;"); break;
     case '&': html += QLatin1String("&amp;"); break;
     case '"': html += QLatin1String("&quot;"); break;
-    default: html += c;
+    case ' ': html += QLatin1String("&nbsp;"); break;
+    default:
+        if (shownAsBlank(c))
+            html += QLatin1String("&nbsp;");
+        else if (c.isSpace())
+            html += QLatin1String("<span style=\"white-space:pre\">") + c + QLatin1String("</span>");
+        else
+            html += c;
     }
 }
 

@@ -140,6 +140,10 @@ void TestLesson::answers_data()
         << "Ответ:<font color=\"black\">a</font><font color=\"black\">&lt;</font><font color=\"red\">b</font>"
            "<font color=\"black\">&gt;</font><font color=\"black\">c</font>: 3.";
     QTest::newRow("ampersand and quotes") << "x & \"y\"" << "&" << "x & \"y\": 3." << "";
+    QTest::newRow("white space keeps its width") << "a  \tb\n" << "b" << "a  \tb : 5."
+        << "Ответ:<font color=\"black\">a</font><font color=\"black\">&nbsp;</font>"
+           "<font color=\"black\">&nbsp;</font><font color=\"black\"><span style=\"white-space:pre\">\t</span></font>"
+           "<font color=\"red\">b</font><font color=\"black\">&nbsp;</font>: 5.";
     QTest::newRow("Cyrillic") << "ёжик и ёлка" << "ё" << "ёжик и ёлка: 1, 8." << "";
 }
 
