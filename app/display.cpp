@@ -4,9 +4,9 @@ namespace {
 
 // Up to this length every letter of the answer gets a font element of its
 // own. A longer text gets one element per run of letters of one colour,
-// which looks the same: a rich-text label parses some ten microseconds per
-// element, a third of a second for the longest text.
-const int elementPerLetterUpTo = 4096;
+// which looks the same: a rich-text label parses some microseconds per
+// element, and the answer must show within a frame.
+const int elementPerLetterUpTo = 1000;
 
 // What the text field shows as a blank: control characters, line and
 // paragraph separators and the object placeholder. The answer is one line,

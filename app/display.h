@@ -25,7 +25,7 @@ struct Answer
 // occurrence starts at position i of text exactly when rankOf[i] lies in the
 // range, and its first letter is red. Each letter is escaped, white space
 // included, so that it shows as the text field shows it, and gets a font
-// element of its own; in a text of more than 4096 letters, neighbouring
+// element of its own; in a text of more than 1000 letters, neighbouring
 // letters of one colour share one. rankOf must cover every position of text.
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right);
 

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "answerarea.h"
 #include "display.h"
 #include "sliceitem.h"
 #include "suffarr.h"
@@ -45,6 +46,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setItemDelegate(rowDelegate);
     ui->listWidget->setUniformItemSizes(true);
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
+    answerArea = new AnswerArea(ui->label_ans);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));
     connect(ui->pushButton_2, SIGNAL(clicked(bool)), this, SLOT(searchSuffArr()));
@@ -98,7 +100,7 @@ void MainWindow::buildSuffArr()
     ui->label_3->setText(QString());
     ui->listWidget->clear();
     ui->label_4->setText(QString());
-    ui->label_ans->setText(QString());
+    answerArea->setText(QString());
     mode = 1;
     iter = -1;
     ui->tableWidget->setColumnCount(2);
@@ -181,7 +183,7 @@ void MainWindow::searchSuffArr()
     if (withoutSentinels(ui->lineT).isEmpty())
         return;
     setControlsEnabled(false);
-    ui->label_ans->setText(QString());
+    answerArea->setText(QString());
     mode = 2;
     iter = 0;
     left = 0;
@@ -203,7 +205,7 @@ void MainWindow::searchStep()
 
 void MainWindow::showAnswer()
 {
-    ui->label_ans->setText(composeAnswer(builtText(), suffArr.rankOf, left, right).html);
+    answerArea->setText(composeAnswer(builtText(), suffArr.rankOf, left, right).html);
     mode = 0;
     setControlsEnabled(true);
 }

@@ -12,6 +12,7 @@
 QT_BEGIN_NAMESPACE
 class Ui_MainWindow;
 QT_END_NAMESPACE
+class AnswerArea;
 class SuffixRowDelegate;
 
 // Background of the list rows that are still candidates during a search.
@@ -57,6 +58,7 @@ private:
     QString shownText;
 
     SuffixRowDelegate *rowDelegate;
+    AnswerArea *answerArea;
 };
 
 #endif // MAINWINDOW_H

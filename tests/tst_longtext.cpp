@@ -173,12 +173,13 @@ void TestLongText::editedCellsMakeWayForTheNextRound()
 void TestLongText::answerMarksEachOccurrenceStart_data()
 {
     QTest::addColumn<int>("length");
-    QTest::newRow("short text") << 300;
-    QTest::newRow("long text") << 5000;
+    QTest::newRow("a letter to an element") << 300;
+    QTest::newRow("runs of letters share elements") << 2000;
 }
 
 // Whatever markup the answer uses, exactly the first letters of the
-// occurrences show in red, and the text shows as itself.
+// occurrences show in red, the text shows as itself, and the answer can be
+// scrolled to its end.
 void TestLongText::answerMarksEachOccurrenceStart()
 {
     QFETCH(int, length);
@@ -189,6 +190,10 @@ void TestLongText::answerMarksEachOccurrenceStart()
     d.find("a<");
     d.stepToEnd();
 
+    auto label = d.widget<QLabel>("label_ans");
+    auto area = d.widget<QAbstractScrollArea>("answerArea");
+    QCOMPARE(label->width(), label->sizeHint().width());
+    QCOMPARE(area->horizontalScrollBar()->maximum(), label->width() - area->viewport()->width());
     QTextDocument shown;
     shown.setHtml(d.answer());
     QVERIFY(shown.toPlainText().startsWith("Ответ:" + text + ": "));

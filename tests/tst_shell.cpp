@@ -32,7 +32,7 @@ void TestShell::startState()
         {"pushButton", {70, 50, 251, 41}},    {"tableWidget", {70, 110, 251, 192}},
         {"pushButton_2", {430, 50, 141, 41}}, {"pushButton_3", {590, 20, 141, 71}},
         {"label_3", {70, 320, 251, 16}},      {"listWidget", {430, 110, 301, 192}},
-        {"label_4", {430, 310, 301, 31}},     {"label_ans", {10, 340, 721, 31}}};
+        {"label_4", {430, 310, 301, 31}},     {"answerArea", {10, 340, 721, 31}}};
     d.window.resize(1000, 700);
     for (const auto &place : places)
         QCOMPARE(d.widget<QWidget>(place.first)->geometry(), place.second);
