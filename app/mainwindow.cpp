@@ -6,6 +6,7 @@
 #include "sliceitem.h"
 #include "suffarr.h"
 #include "suffixdelegates.h"
+#include "windowscale.h"
 
 #include <QMessageBox>
 #include <QSignalBlocker>
@@ -47,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setUniformItemSizes(true);
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
     answerArea = new AnswerArea(ui->label_ans);
+    scaleWindow(this, *ui, fontScale(*ui));
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));
     connect(ui->pushButton_2, SIGNAL(clicked(bool)), this, SLOT(searchSuffArr()));
