@@ -4,8 +4,11 @@
 // until the window is idle and painted: the click, the events it posted, and
 // a grab of the whole window. Prints one line per text length; asserts nothing.
 //
-//   bench_window               every length, each in a process of its own
-//   bench_window --length N    one length, in this process
+//   bench_window [--font FAMILY,POINTS]             every length, each in a process of its own
+//   bench_window [--font FAMILY,POINTS] --length N  one length, in this process
+//
+// The font, when given, is the application's, as a desktop would set it; the
+// window grows with it.
 
 #include "mainwindow.h"
 
@@ -110,7 +113,14 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    QStringList fontOption;
+    if (args.size() > 2 && args[1] == QLatin1String("--font")) {
+        fontOption = args.mid(1, 2);
+        const QStringList font = args[2].split(QLatin1Char(','));
+        QApplication::setFont(QFont(font.value(0), font.value(1).toInt()));
+        args.erase(args.begin() + 1, args.begin() + 3);
+    }
     if (args.size() == 3 && args[1] == QLatin1String("--length")) {
         runOneLength(args[2].toInt());
         return 0;
@@ -121,7 +131,7 @@ int main(int argc, char *argv[])
     for (int length : {100, 1000, 4000, 32767}) {
         QProcess one;
         one.setProcessChannelMode(QProcess::ForwardedChannels);
-        one.start(app.applicationFilePath(), {QStringLiteral("--length"), QString::number(length)});
+        one.start(app.applicationFilePath(), fontOption + QStringList{QStringLiteral("--length"), QString::number(length)});
         one.waitForFinished(-1);
     }
     return 0;

@@ -1,9 +1,10 @@
-// Renders the real window at three moments of a lesson: idle after start,
-// mid-construction and mid-search, as PNG files in the given folder, on
-// whatever platform Qt runs (screenshots.sh uses xcb on Xvfb).
+// Renders the real window at four moments of a lesson: idle after start,
+// mid-construction, mid-search and with the answer, as PNG files in the given
+// folder, on whatever platform Qt runs (screenshots.sh uses xcb on Xvfb).
 //
-//   screenshots FOLDER [TEXT PATTERN]
+//   screenshots [--font FAMILY,POINTS] FOLDER [TEXT PATTERN]
 //
+// The font, when given, is the application's, as a desktop would set it.
 // TEXT may be "random:N" for N pseudo-random letters a-z.
 
 #include "mainwindow.h"
@@ -50,9 +51,14 @@ void save(MainWindow &window, const QDir &folder, const char *name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    if (args.size() > 2 && args[1] == QLatin1String("--font")) {
+        const QStringList font = args[2].split(QLatin1Char(','));
+        QApplication::setFont(QFont(font.value(0), font.value(1).toInt()));
+        args.erase(args.begin() + 1, args.begin() + 3);
+    }
     if (args.size() != 2 && args.size() != 4) {
-        std::fprintf(stderr, "usage: screenshots FOLDER [TEXT PATTERN]\n");
+        std::fprintf(stderr, "usage: screenshots [--font FAMILY,POINTS] FOLDER [TEXT PATTERN]\n");
         return 2;
     }
     const QDir folder(args[1]);
@@ -75,5 +81,9 @@ int main(int argc, char *argv[])
     click(window, "pushButton_2");
     click(window, "pushButton_3");
     save(window, folder, "search.png");
+
+    while (window.findChild<QPushButton *>(QStringLiteral("pushButton_3"))->isEnabled())
+        click(window, "pushButton_3");
+    save(window, folder, "answer.png");
     return 0;
 }
