@@ -2,6 +2,7 @@
 # Builds everything in Debug with AddressSanitizer and UndefinedBehaviorSanitizer
 # into build-asan/ and runs every test under them; the first error fails the run.
 set -euo pipefail
+EXTRA_PACKAGES="fonts-liberation2 fonts-noto-core ${EXTRA_PACKAGES:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 # Flags go through the standard cache settings of this build folder only, so

@@ -2,7 +2,7 @@
 # Builds the same sources with Qt 6 in build-qt6/ and runs every test there;
 # the tests need no display.
 set -euo pipefail
-EXTRA_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins"
+EXTRA_PACKAGES="qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins fonts-liberation2 fonts-noto-core"
 BUILD_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build-qt6"
 CMAKE_ARGS="-DSUFFARR_QT_MAJOR=6"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; the tests need no display.
 set -euo pipefail
+# The window is tested at its design font and at larger ones.
+EXTRA_PACKAGES="fonts-liberation2 fonts-noto-core ${EXTRA_PACKAGES:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 cd "$root/build"

@@ -68,6 +68,7 @@ void TestShell::layoutGrowsWithTheFont()
         explicit AppFont(const QFont &font) { QApplication::setFont(font); }
         ~AppFont() { QApplication::setFont(before); }
     } appFont(font);
+    QVERIFY2(QFontInfo(font).family() == font.family(), "the font is not installed");
     WindowDriver d;
     QApplication::processEvents();
     const qreal scale = d.window.width() / 764.0;
