@@ -1,7 +1,8 @@
 // libFuzzer target for the engine: turns each input into a text and a pattern
 // as a user could type them, runs a whole construction and a whole search the
 // way the window runs them, and checks every step against brute force. Any
-// disagreement aborts, which libFuzzer reports as a crash.
+// disagreement aborts, which libFuzzer reports as a crash. tst_engine runs the
+// seeds in corpus/ through engineFault as an ordinary test.
 //
 // Input: little-endian byte pairs are UTF-16 code units (an odd last byte is
 // ignored). The first U+0000 ends the text and the code units after it are the
@@ -14,21 +15,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-// Sorting the cyclic shifts by brute force costs up to n^2 log n steps on a
+// Sorting the fragments by brute force costs up to n^2 log n steps on a
 // periodic text, so longer inputs are cut here to keep every run under a second.
 constexpr size_t maxCodeUnits = 2048;
 
-void fail(const char *what, const QString &fault)
-{
-    std::fprintf(stderr, "engine disagrees with brute force in the %s: %s\n", what, qPrintable(fault));
-    std::abort();
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+// What is wrong with the engine on this input, if anything.
+QString engineFault(const uint8_t *data, size_t size)
 {
     QString text;
     QString pattern;
@@ -40,9 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         else
             into = &pattern;
     }
-    if (const QString fault = oracle::constructionFault(text); !fault.isEmpty())
-        fail("construction", fault);
-    if (const QString fault = oracle::searchFault(text, pattern); !fault.isEmpty())
-        fail("search", fault);
+    const QString fault = oracle::constructionFault(text);
+    return fault.isEmpty() ? oracle::searchFault(text, pattern) : fault;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (const QString fault = engineFault(data, size); !fault.isEmpty()) {
+        std::fprintf(stderr, "engine disagrees with brute force: %s\n", qPrintable(fault));
+        std::abort();
+    }
     return 0;
 }

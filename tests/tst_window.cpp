@@ -1,0 +1,465 @@
+#include "display.h"
+#include "mainwindow.h"
+#include "oracle.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+// Drives the real window as a user would: finds its widgets by object name,
+// enters text as a paste would, clicks buttons, and reads back what is shown.
+struct WindowDriver
+{
+    // One window and one engine per process, as in the program: each driver
+    // starts with an engine that has built nothing.
+    WindowDriver()
+    {
+        suffArr = SuffArr();
+        window.show();
+    }
+
+    template<class W = QWidget>
+    W *widget(const char *name)
+    {
+        if (W *w = window.findChild<W *>(QString::fromLatin1(name)))
+            return w;
+        qFatal("no widget %s", name);
+    }
+    QLineEdit *textField() { return widget<QLineEdit>("lineS"); }
+    QLineEdit *patternField() { return widget<QLineEdit>("lineT"); }
+    QPushButton *button(const char *name) { return widget<QPushButton>(name); }
+    QTableWidget *table() { return widget<QTableWidget>("tableWidget"); }
+    QListWidget *list() { return widget<QListWidget>("listWidget"); }
+    QString text(const char *label) { return widget<QLabel>(label)->text(); }
+
+    static void enter(QLineEdit *field, const QString &text)
+    {
+        field->selectAll();
+        field->insert(text);
+    }
+    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void step() { click("pushButton_3"); }
+    void build(const QString &text)
+    {
+        enter(textField(), text);
+        click("pushButton");
+    }
+    void find(const QString &pattern)
+    {
+        enter(patternField(), pattern);
+        click("pushButton_2");
+    }
+    // Presses the step button until the window is idle; returns the number of presses.
+    int stepToEnd()
+    {
+        int presses = 0;
+        for (; button("pushButton_3")->isEnabled() && presses < 100; ++presses)
+            step();
+        return presses;
+    }
+
+    // "idle": text, pattern, build and find usable, step not; "busy": the reverse.
+    QString controls()
+    {
+        const QVector<bool> usable{textField()->isEnabled(), patternField()->isEnabled(),
+                                   button("pushButton")->isEnabled(), button("pushButton_2")->isEnabled(),
+                                   !button("pushButton_3")->isEnabled()};
+        return usable.count(true) == 5 ? "idle" : usable.count(false) == 5 ? "busy" : "mixed";
+    }
+    // One letter per list row: R candidate red, W plain white, - anything else.
+    QString rowColors()
+    {
+        QString colors;
+        for (int r = 0; r < list()->count(); ++r) {
+            const QVariant color = list()->item(r)->data(Qt::BackgroundRole);
+            colors += color == QColor(227, 38, 54) ? 'R' : color == QColor(Qt::white) ? 'W' : '-';
+        }
+        return colors;
+    }
+    QStringList tableColumn(int column)
+    {
+        QStringList cells;
+        for (int r = 0; r < table()->rowCount(); ++r)
+            cells << (table()->item(r, column) ? table()->item(r, column)->text() : QString());
+        return cells;
+    }
+    MainWindow window;
+};
+
+// The answer's markup for a text that needs no escape, the letters at the
+// 1-based positions in red.
+static QString answerMarkup(const QString &text, const QStringList &positions)
+{
+    QString html = "Ответ:";
+    for (int i = 0; i < text.size(); ++i) {
+        const bool red = positions.contains(QString::number(i + 1));
+        html += QString("<font color=\"%1\">%2</font>").arg(red ? "red" : "black", text.mid(i, 1));
+    }
+    return html + ": " + positions.join(", ") + (positions.isEmpty() ? "" : ".");
+}
+
+// Whether the answer shows the built text with exactly the letters at the
+// starts in red, then the starts' 1-based positions, and can be scrolled to
+// its end.
+static bool answerShows(WindowDriver &d, const QVector<bool> &starts)
+{
+    auto label = d.widget<QLabel>("label_ans");
+    auto area = d.widget<QAbstractScrollArea>("answerArea");
+    const int width = label->sizeHint().width();
+    QStringList positions;
+    QTextDocument shown;
+    shown.setHtml(label->text());
+    QTextCursor cursor(&shown);
+    for (int i = 0; i < starts.size(); ++i) {
+        cursor.setPosition(6 + i + 1);
+        if ((cursor.charFormat().foreground().color() == QColor("red")) != starts[i])
+            return false;
+        if (starts[i])
+            positions << QString::number(i + 1);
+    }
+    return shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".")
+        && label->width() == qMax(width, area->viewport()->width())
+        && area->horizontalScrollBar()->maximum() == qMax(0, width - area->viewport()->width());
+}
+
+// The real window, driven as a user drives it: what it shows at start and at
+// any font, the help box, and what a construction and a search leave on
+// screen, for worked examples, for long texts, and for a user who clicks at
+// random.
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startState()
+    {
+        WindowDriver d;
+        QCOMPARE(d.window.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint
+                                           | Qt::WindowMaximizeButtonHint), Qt::WindowCloseButtonHint);
+        QVERIFY(d.controls() == "idle" && d.table()->rowCount() + d.list()->count() == 0);
+        QVERIFY(!d.table()->verticalHeader()->isVisible() && d.table()->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff);
+        const QList<QAction *> menus = d.window.menuBar()->actions();
+        QVERIFY(menus.size() == 1 && menus[0]->menu()->actions().isEmpty());
+        QVERIFY(d.widget<QToolBar>("mainToolBar")->actions().isEmpty() && d.window.statusBar() == d.widget("statusBar"));
+        QCOMPARE(QStringList({d.window.windowTitle(), menus[0]->text(), d.table()->horizontalHeaderItem(0)->text(),
+                              d.table()->horizontalHeaderItem(1)->text(), d.textField()->text() + d.patternField()->text()}),
+                 QStringList({"Поиск подстроки с помощью суффиксного массива", "Справка", "Суффиксы", "Классы", ""}));
+    }
+
+    void layoutGrowsWithTheFont_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::newRow("design font, Liberation Sans 8") << QFont("Liberation Sans", 8);
+        QTest::newRow("DejaVu Sans 9") << QFont("DejaVu Sans", 9);
+        QTest::newRow("Noto Sans 14") << QFont("Noto Sans", 14);
+    }
+
+    // At the design font every widget stands exactly where the form puts it; at
+    // a larger one every rectangle grows by one factor, each edge rounded, and
+    // every fixed text fits. Resizing the window moves nothing.
+    void layoutGrowsWithTheFont()
+    {
+        QFETCH(QFont, font);
+        const QFont before = QApplication::font();
+        QApplication::setFont(font);
+        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); }); // after the window
+
+        QVERIFY2(QFontInfo(font).family() == font.family(), "the font is not installed");
+        WindowDriver d;
+        const qreal scale = d.window.width() / 764.0;
+        const int slack = scale == 1 ? 0 : 1;
+        QVERIFY(scale == 1 ? d.window.height() == 426
+                           : d.window.centralWidget()->height() > d.widget("answerArea")->geometry().bottom());
+        QVERIFY(qAbs(d.table()->columnWidth(0) - 124 * scale) <= slack);
+        d.window.resize(d.window.size() + QSize(200, 100));
+        const QVector<QPair<const char *, QRect>> form = {
+            {"lineS", {70, 20, 251, 20}},         {"label", {30, 20, 31, 16}},
+            {"label_2", {380, 20, 47, 13}},       {"lineT", {430, 20, 141, 20}},
+            {"pushButton", {70, 50, 251, 41}},    {"tableWidget", {70, 110, 251, 192}},
+            {"pushButton_2", {430, 50, 141, 41}}, {"pushButton_3", {590, 20, 141, 71}},
+            {"label_3", {70, 320, 251, 16}},      {"listWidget", {430, 110, 301, 192}},
+            {"label_4", {430, 310, 301, 31}},     {"answerArea", {10, 340, 721, 31}}};
+        for (const auto &[name, r] : form) {
+            const QRect shown = d.widget(name)->geometry();
+            const int off = std::max({qAbs(shown.left() - qRound(r.left() * scale)), qAbs(shown.top() - qRound(r.top() * scale)),
+                                      qAbs(shown.right() + 1 - qRound((r.right() + 1) * scale)),
+                                      qAbs(shown.bottom() + 1 - qRound((r.bottom() + 1) * scale))});
+            QVERIFY2(off <= slack, name);
+        }
+
+        const auto fits = [&d](const char *name, const QString &text) {
+            const QWidget *label = d.widget(name);
+            const QStringList lines = text.split('\n');
+            for (const QString &line : lines)
+                if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width() + 1)
+                    return false;
+            return lines.size() * label->fontMetrics().height() <= label->contentsRect().height() + 1;
+        };
+        QVERIFY(fits("label", "Текст:") && fits("label_2", "Образец:") && fits("label_3", roundMessage(32768)));
+        QVERIFY(fits("label_4", searchStepMessage(32767, QChar(0x0428))));
+        for (const QPushButton *b : {d.button("pushButton"), d.button("pushButton_2"), d.button("pushButton_3")})
+            QVERIFY(b->sizeHint().width() <= b->width() + 1 && b->sizeHint().height() <= b->height());
+    }
+
+    // Opening the menu "Справка" shows the help box, even mid-construction, and
+    // changes nothing; the box is read while it is open.
+    void helpBox()
+    {
+        WindowDriver d;
+        d.build("abab");
+        d.step();
+        const QStringList suffixes = d.tableColumn(0);
+        QString shown;
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, [&shown] {
+            if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = QString("%1|%2|%3|%4|%5|%6|").arg(box->windowTitle()).arg(box->textFormat())
+                            .arg(box->textInteractionFlags()).arg(box->icon()).arg(box->standardButtons())
+                            .arg(box->defaultButton() == box->button(QMessageBox::Ok)) + box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        reader.start(0);
+        QMenuBar *bar = d.window.menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+        QTRY_VERIFY(!shown.isEmpty());
+        bar->actions().first()->menu()->close();
+        QCOMPARE(shown, QString("Справка|1|13|1|1024|1|"
+            "Суффиксный массив был разработан <b>Уди Манбером</b> и <b>Джином Майерсом</b> как более экономная"
+            " альтернатива суффиксному дереву с точки зрения необходимой памяти. Она часто применяется там, где"
+            " необходим быстрый поиск подстрок.\nСуффиксный массив можно построить за O(|s|), где s — текст.\n"
+            "Чтобы узнать, встречается ли образец в тексте, используя суффиксный массив, необходимо взять первый"
+            " символ образца и бинарным поиском по суффиксному массиву найти диапазон с суффиксами, начинающимися"
+            " на такую же букву. Так как все элементы в полученном диапазоне отсортированы, а первые символы"
+            " одинаковые, то оставшиеся после отбрасывания первого символа суффиксы тоже отсортированы. А значит,"
+            " можно повторять процедуру сужения диапазона поиска уже по второму, затем третьему и так далее символу"
+            " образца до получения либо пустого диапазона, либо успешного нахождения всех символов образца.\n"
+            "Таким образом время работы алгоритма O(|p|log|s|), где s — текст, p — образец.\nПрочитать подробнее"
+            " про построение и применения суффиксного массива можно на <a href=\"https://ru.wikipedia.org/wiki/"
+            "%D0%A1%D1%83%D1%84%D1%84%D0%B8%D0%BA%D1%81%D0%BD%D1%8B%D0%B9_%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">"
+            "странице Википедии</a>."));
+        QCOMPARE(d.controls(), QString("busy"));
+        QCOMPARE(d.tableColumn(0), suffixes);
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<QString>("text"); // null: search before any construction
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("abracadabra / abra") << "abracadabra" << "abra" << answerMarkup("abracadabra", {"1", "8"});
+        QTest::newRow("aaa / aa") << "aaa" << "aa" << answerMarkup("aaa", {"1", "2"});
+        QTest::newRow("overlapping") << "mississippi" << "issi" << answerMarkup("mississippi", {"2", "5"});
+        QTest::newRow("not found") << "abracadabra" << "x" << answerMarkup("abracadabra", {});
+        QTest::newRow("pattern longer than the text") << "ab" << "abc" << answerMarkup("ab", {});
+        QTest::newRow("empty text built") << "" << "a" << "Ответ:: ";
+        QTest::newRow("search before any construction") << QString() << "ab" << "Ответ:: ";
+        QTest::newRow("# in the text") << "a#" << "#" << answerMarkup("a#", {"2"});
+        QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0)
+            << answerMarkup("abb", {"2", "3"});
+        QTest::newRow("markup and quotes escaped") << "<b>&\"" << "&"
+            << "Ответ:<font color=\"black\">&lt;</font><font color=\"black\">b</font><font color=\"black\">&gt;</font>"
+               "<font color=\"red\">&amp;</font><font color=\"black\">&quot;</font>: 4.";
+        QTest::newRow("white space keeps its width") << "a  \tb\n" << "b"
+            << "Ответ:<font color=\"black\">a</font><font color=\"black\">&nbsp;</font>"
+               "<font color=\"black\">&nbsp;</font><font color=\"black\"><span style=\"white-space:pre\">\t</span></font>"
+               "<font color=\"red\">b</font><font color=\"black\">&nbsp;</font>: 5.";
+    }
+
+    // Each search takes one step per letter and ends in the answer, which shows
+    // the text that was built, whatever the text field holds by then.
+    void answers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, pattern);
+        QFETCH(QString, answer);
+        WindowDriver d;
+        if (!text.isNull()) {
+            d.build(text);
+            d.stepToEnd();
+        }
+        d.enter(d.textField(), "a text that was never built");
+        d.find(pattern);
+        const QString typed = d.patternField()->text();
+        QVERIFY(d.stepToEnd() == typed.size() && d.controls() == "idle");
+        QCOMPARE(d.text("label_4"), QString("Воспользуемся двумя бинпоисками для отсечения\nсуффиксов, в которых буква №%1"
+                                            " не равна '%2'").arg(typed.size()).arg(typed.back()));
+        QCOMPARE(d.text("label_ans"), answer);
+    }
+
+    void drawnAsQtDrawsIt_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz");
+        QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ");
+        QTest::newRow("Cyrillic and surrogate pairs") << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀"));
+        QTest::newRow("rows longer than a run Qt shapes at once") << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,");
+    }
+
+    // The table and the list look exactly as with Qt's standard delegate, which
+    // lays out every string in full, with the list scrolled anywhere, and the
+    // list scrolls as far as its longest row.
+    void drawnAsQtDrawsIt()
+    {
+        QFETCH(QString, text);
+        WindowDriver d;
+        for (const QString &built : {QString("a short text first"), text}) {
+            d.build(built);
+            d.stepToEnd();
+        }
+        d.find(text.left(1));
+        d.step();
+        d.list()->selectionModel()->select(d.list()->model()->index(3, 0), QItemSelectionModel::Select);
+        d.table()->verticalHeader()->setDefaultSectionSize(90); // several wrapped lines to a cell
+        QCoreApplication::processEvents();
+        d.list()->setFont(QFont("DejaVu Sans", 11)); // measured anew
+        QCoreApplication::processEvents();
+        QScrollBar *bar = d.list()->horizontalScrollBar();
+        QVERIFY(bar->maximum() + d.list()->viewport()->width() >= d.list()->fontMetrics().horizontalAdvance(text));
+        const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4, bar->maximum()};
+        QVector<QImage> shown{d.table()->grab().toImage()};
+        for (int offset : offsets) {
+            bar->setValue(offset);
+            shown << d.list()->viewport()->grab().toImage();
+        }
+
+        d.table()->setItemDelegateForColumn(0, nullptr);
+        d.list()->setItemDelegate(new QStyledItemDelegate(d.list()));
+        d.list()->setUniformItemSizes(false);
+        QCoreApplication::processEvents();
+        QCOMPARE(d.table()->grab().toImage(), shown[0]);
+        for (int i = 0; i < offsets.size(); ++i) {
+            bar->setValue(offsets[i]);
+            QVERIFY2(d.list()->viewport()->grab().toImage() == shown[i + 1], qPrintable(QString("list at %1").arg(offsets[i])));
+        }
+    }
+
+    // What Qt copies out of the list and the table, and what a user types into a
+    // cell, stay what they are through rebuilds that replace every row and cell.
+    // A rebuild or an edit leaves a cell's text until the next round writes it.
+    void copiesAndEditsOutliveTheText()
+    {
+        WindowDriver d;
+        const QString text = oracle::TextSource(9).text(600, "abc");
+        const QVector<int> sorted = oracle::suffixArray(text);
+        d.build(text);
+        d.stepToEnd();
+        d.list()->setCurrentRow(sorted.size() - 1);
+        QTest::keySequence(d.list(), QKeySequence::Copy);
+        const QString row = QGuiApplication::clipboard()->text();
+        d.table()->setCurrentCell(3, 0);
+        QTest::keySequence(d.table(), QKeySequence::Copy);
+        d.table()->editItem(d.table()->item(2, 0));
+        auto editor = d.table()->viewport()->findChild<QLineEdit *>();
+        QCOMPARE(editor->text(), text.mid(sorted[1]) + "#");
+        editor->setText("edited");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+
+        d.build("ba");
+        QCOMPARE(d.tableColumn(0), (QStringList{"#", text.mid(sorted[0]) + "#", "edited"}));
+        d.step();
+        QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
+        d.stepToEnd();
+        const QString next = oracle::TextSource(10).text(900, "xy");
+        d.build(next);
+        d.table()->model()->setData(d.table()->model()->index(900, 0), "typed"); // a plain item
+        d.stepToEnd();
+        QCOMPARE(d.tableColumn(0).last(), next.mid(oracle::suffixArray(next).last()) + "#");
+        QCOMPARE(row, text.mid(sorted.last()));
+        QCOMPARE(QGuiApplication::clipboard()->text(), text.mid(sorted[2]) + "#");
+        d.patternField()->paste();
+        QCOMPARE(d.patternField()->text(), text.mid(sorted[2]) + "#");
+    }
+
+    // Random texts and patterns, pasted, and clicks on whatever is there: after
+    // every action the window must agree with a model of what it is doing, and
+    // every round, search step and answer with brute force.
+    void randomUser_data()
+    {
+        QTest::addColumn<unsigned>("seed");
+        for (unsigned seed : {11, 22, 33})
+            QTest::newRow(qPrintable(QString("seed %1").arg(seed))) << seed;
+    }
+
+    void randomUser()
+    {
+        QFETCH(unsigned, seed);
+        WindowDriver d;
+        oracle::TextSource source(seed);
+        QString built, pattern, action;
+        QVector<int> sorted;
+        int stepsLeft = 0, rounds = 0;
+        bool searching = false;
+#define EXPECT(held, what) QVERIFY2(held, qPrintable(action + ": " + what))
+        for (int i = 1; i <= 1500; ++i) {
+            const int choice = source.pick(0, 100);
+            action = QString("seed %1, action %2").arg(seed).arg(i);
+            if (choice < 25) {
+                QLineEdit *field = choice < 15 ? d.textField() : d.patternField();
+                const int kind = source.pick(0, 12);
+                QString text = kind == 0    ? QString()
+                               : choice >= 15 ? source.patternFor(built)
+                                              : source.text(kind == 1 ? source.pick(1000, 40000) : source.pick(0, 40));
+                if (kind == 2)
+                    text.insert(text.size() / 2, QChar(0));
+                action += QString(": %1 code units into %2").arg(text.size()).arg(field->objectName());
+                if (field->isEnabled())
+                    d.enter(field, text);
+            } else if (choice < 45) {
+                const char *name = choice < 35 ? "pushButton" : "pushButton_2";
+                action += choice < 35 ? ": build" : ": find";
+                const bool usable = d.button(name)->isEnabled();
+                const QString before = d.text("label_ans") + d.rowColors();
+                d.click(name);
+                if (usable && choice < 35) {
+                    built = d.textField()->text();
+                    for (stepsLeft = 1; (1 << (stepsLeft - 1)) <= built.size(); ++stepsLeft) {}
+                    rounds = 0;
+                    searching = false;
+                    EXPECT(!built.contains(QChar(0)) && d.table()->rowCount() == built.size() + 1 && !d.list()->count()
+                               && (d.text("label_3") + d.text("label_4") + d.text("label_ans")).isEmpty(),
+                           "prepared, with the list and the labels cleared");
+                } else if (usable) {
+                    pattern = d.patternField()->text();
+                    stepsLeft = pattern.size();
+                    searching = true;
+                    EXPECT(pattern.isEmpty() ? d.text("label_ans") + d.rowColors() == before
+                                             : d.text("label_ans").isEmpty() && !d.rowColors().contains('W'),
+                           "an empty pattern changes nothing, another starts afresh");
+                }
+            } else {
+                action += ": step";
+                d.step();
+                if (stepsLeft > 0 && !searching) {
+                    EXPECT(d.text("label_3") == roundMessage(1 << rounds++), "round message");
+                    if (--stepsLeft == 0) {
+                        sorted = oracle::suffixArray(built);
+                        EXPECT(d.list()->count() == sorted.size() && d.table()->item(0, 0)->text() == "#", "rows");
+                        for (int r = 0; r < sorted.size(); ++r) {
+                            const QString suffix = built.mid(sorted[r]);
+                            EXPECT(d.list()->item(r)->text() == suffix && d.table()->item(r + 1, 0)->text() == suffix + "#"
+                                       && d.table()->item(r + 1, 1)->text() == QString::number(r + 1),
+                                   "sorted suffixes");
+                        }
+                    }
+                } else if (stepsLeft > 0) {
+                    const int letters = pattern.size() - --stepsLeft;
+                    QVector<bool> starts(built.size());
+                    for (int start : oracle::occurrences(built, pattern.left(letters)))
+                        starts[start] = true;
+                    QString colors;
+                    for (int position : qAsConst(sorted))
+                        colors += starts[position] ? 'R' : 'W';
+                    EXPECT(d.rowColors() == colors, "red rows");
+                    EXPECT(d.text("label_4") == searchStepMessage(letters, pattern.at(letters - 1)), "message");
+                    EXPECT(stepsLeft > 0 ? d.text("label_ans").isEmpty() : answerShows(d, starts), "the answer at the end");
+                }
+            }
+            EXPECT(d.controls() == (stepsLeft > 0 ? "busy" : "idle"), "controls");
+        }
+#undef EXPECT
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
