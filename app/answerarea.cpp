@@ -47,11 +47,10 @@ AnswerArea::AnswerArea(QLabel *label)
     placeLabel();
 }
 
-void AnswerArea::setText(const QString &text)
+void AnswerArea::setText(const QString &text, const QString &layoutAlike)
 {
     label->setText(text);
-    textWidth = labelTextWidth(text, label->font());
-    horizontalScrollBar()->setValue(0);
+    textWidth = labelTextWidth(layoutAlike.isNull() ? text : layoutAlike, label->font());
     placeLabel();
 }
 

@@ -17,8 +17,9 @@ public:
     // Takes the label's place among its parent's children.
     explicit AnswerArea(QLabel *label);
 
-    // Gives the label the text and makes it as wide as the text is.
-    void setText(const QString &text);
+    // Gives the label the text and makes it as wide as the text is, measured
+    // on layoutAlike when given: the same text in markup that is quicker to read.
+    void setText(const QString &text, const QString &layoutAlike = QString());
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

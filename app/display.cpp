@@ -1,12 +1,14 @@
 #include "display.h"
 
+#include <QStringList>
+
 namespace {
 
 // Up to this length every letter of the answer gets a font element of its
 // own. A longer text gets one element per run of letters of one colour,
 // which looks the same: a rich-text label parses some microseconds per
-// element, and the answer must show within a frame.
-const int elementPerLetterUpTo = 1000;
+// element, a sixth of a second for the longest text.
+const int elementPerLetterUpTo = 4096;
 
 // What the text field shows as a blank: control characters, line and
 // paragraph separators and the object placeholder. The answer is one line,
@@ -21,22 +23,20 @@ bool shownAsBlank(QChar c)
 // Rich text must show every character of the text as itself: markup is
 // escaped, and white space, which rich text folds into single spaces or
 // turns into line breaks, keeps its width.
-void appendEscaped(QString &html, QChar c)
+QString escaped(QChar c)
 {
     switch (c.unicode()) {
-    case '<': html += QLatin1String("&lt;"); break;
-    case '>': html += QLatin1String("&gt;"); break;
-    case '&': html += QLatin1String("&amp;"); break;
-    case '"': html += QLatin1String("&quot;"); break;
-    case ' ': html += QLatin1String("&nbsp;"); break;
-    default:
-        if (shownAsBlank(c))
-            html += QLatin1String("&nbsp;");
-        else if (c.isSpace())
-            html += QLatin1String("<span style=\"white-space:pre\">") + c + QLatin1String("</span>");
-        else
-            html += c;
+    case '<': return QStringLiteral("&lt;");
+    case '>': return QStringLiteral("&gt;");
+    case '&': return QStringLiteral("&amp;");
+    case '"': return QStringLiteral("&quot;");
+    case ' ': return QStringLiteral("&nbsp;");
     }
+    if (shownAsBlank(c))
+        return QStringLiteral("&nbsp;");
+    if (c.isSpace())
+        return QLatin1String("<span style=\"white-space:pre\">") + c + QLatin1String("</span>");
+    return c;
 }
 
 } // namespace
@@ -62,29 +62,28 @@ Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, 
 {
     const auto startsOccurrence = [&](int i) { return left <= rankOf[i] && rankOf[i] < right; };
     const bool elementPerLetter = text.size() <= elementPerLetterUpTo;
+    const QLatin1String close("</font>");
 
-    Answer answer;
-    answer.html = QString::fromUtf8("Ответ:");
+    Answer answer{QString::fromUtf8("Ответ:"), QString::fromUtf8("Ответ:")};
+    QStringList positions;
     for (int i = 0, end; i < text.size(); i = end) {
         const bool red = startsOccurrence(i);
-        end = i + 1;
-        while (!elementPerLetter && end < text.size() && startsOccurrence(end) == red)
-            ++end;
-        answer.html += red ? QLatin1String("<font color=\"red\">")
-                           : QLatin1String("<font color=\"black\">");
-        for (int j = i; j < end; ++j) {
-            appendEscaped(answer.html, text.at(j));
+        const QLatin1String open(red ? "<font color=\"red\">" : "<font color=\"black\">");
+        answer.compact += open;
+        for (end = i; end < text.size() && startsOccurrence(end) == red; ++end) {
+            const QString letter = escaped(text.at(end));
+            answer.compact += letter;
+            if (elementPerLetter)
+                answer.html += open + letter + close;
             if (red)
-                answer.positions.append(j + 1);
+                positions << QString::number(end + 1);
         }
-        answer.html += QLatin1String("</font>");
+        answer.compact += close;
     }
-    answer.html += QLatin1String(": ");
-    for (int position : qAsConst(answer.positions))
-        answer.html += QString::number(position) + QLatin1String(", ");
-    if (!answer.positions.isEmpty()) {
-        answer.html.chop(2);
-        answer.html += QLatin1Char('.');
-    }
+    QString positionList = QLatin1String(": ") + positions.join(QLatin1String(", "));
+    if (!positions.isEmpty())
+        positionList += QLatin1Char('.');
+    answer.compact += positionList;
+    answer.html = elementPerLetter ? answer.html + positionList : answer.compact;
     return answer;
 }

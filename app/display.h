@@ -17,15 +17,17 @@ QString searchStepMessage(int letterNumber, QChar letter);
 
 struct Answer
 {
-    QString html;           // the text with the start of each occurrence in red, then the positions
-    QVector<int> positions; // 1-based starts of the occurrences, in text order
+    QString html;    // the text with the start of each occurrence in red, then the positions
+    QString compact; // the same with one font element per run of one colour, which lays
+                     // out exactly alike and reads much faster
 };
 
 // The answer of a search whose final candidate range is [left, right): an
 // occurrence starts at position i of text exactly when rankOf[i] lies in the
-// range, and its first letter is red. Each letter is escaped, white space
+// range, and its first letter is red; the 1-based positions of the
+// occurrences follow in text order. Each letter is escaped, white space
 // included, so that it shows as the text field shows it, and gets a font
-// element of its own; in a text of more than 1000 letters, neighbouring
+// element of its own; in a text of more than 4096 letters, neighbouring
 // letters of one colour share one. rankOf must cover every position of text.
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right);
 

@@ -207,7 +207,8 @@ void MainWindow::searchStep()
 
 void MainWindow::showAnswer()
 {
-    answerArea->setText(composeAnswer(builtText(), suffArr.rankOf, left, right).html);
+    const Answer answer = composeAnswer(builtText(), suffArr.rankOf, left, right);
+    answerArea->setText(answer.html, answer.compact);
     mode = 0;
     setControlsEnabled(true);
 }
