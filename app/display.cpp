@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 // Up to this length every letter of the answer gets a font element of its
@@ -44,6 +46,12 @@ QString escaped(QChar c)
 QString displayText(const QString &text)
 {
     return text + QLatin1Char('#');
+}
+
+QString shownOnOneLine(QString text)
+{
+    std::replace_if(text.begin(), text.end(), shownAsBlank, QLatin1Char(' '));
+    return text;
 }
 
 QString roundMessage(int fragmentLength)

@@ -9,6 +9,10 @@
 // The built text followed by the display terminator "#".
 QString displayText(const QString &text);
 
+// The text as the text field shows it, on one line: control characters, line
+// and paragraph separators and the object placeholder show as blanks.
+QString shownOnOneLine(QString text);
+
 // The message after a construction round that sorted fragments of this length.
 QString roundMessage(int fragmentLength);
 

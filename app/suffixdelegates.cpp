@@ -1,5 +1,7 @@
 #include "suffixdelegates.h"
 
+#include "display.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFontMetrics>
@@ -40,6 +42,11 @@ void keepOnlyText(QStyleOptionViewItem &item)
 
 } // namespace
 
+QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
+{
+    return shownOnOneLine(value.toString());
+}
+
 void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                const QModelIndex &index) const
 {
@@ -73,8 +80,8 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
 
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
-    widestRow = text;
-    trimmable = walkable(text);
+    widestRow = shownOnOneLine(text);
+    trimmable = walkable(widestRow);
     rowSize = QSize();
 }
 

@@ -12,11 +12,21 @@
 
 #include <QStyledItemDelegate>
 
-// Cells of the table's suffix column: only the beginning of a suffix fits.
-class SuffixCellDelegate : public QStyledItemDelegate
+// Shows a suffix on one line, as the text field shows the text: where Qt's
+// standard delegate breaks the line at a line feed, it shows a blank.
+class SuffixDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant &value, const QLocale &locale) const override;
+};
+
+// Cells of the table's suffix column: only the beginning of a suffix fits.
+class SuffixCellDelegate : public SuffixDelegate
+{
+public:
+    using SuffixDelegate::SuffixDelegate;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
@@ -29,10 +39,10 @@ private:
 // no row is wider than the whole text, and none holds a character it lacks:
 // every row gets the size of the whole text, which the list then needs to
 // measure only once, and a long row draws only the characters in view.
-class SuffixRowDelegate : public QStyledItemDelegate
+class SuffixRowDelegate : public SuffixDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using SuffixDelegate::SuffixDelegate;
 
     // The text whose suffixes the list shows.
     void setWidestRow(const QString &text);
