@@ -22,8 +22,7 @@ constexpr size_t maxCodeUnits = 2048;
 // What is wrong with the engine on this input, if anything.
 QString engineFault(const uint8_t *data, size_t size)
 {
-    QString text;
-    QString pattern;
+    QString text, pattern;
     QString *into = &text;
     for (size_t i = 0; i < std::min(size / 2, maxCodeUnits); ++i) {
         const ushort unit = ushort(data[2 * i] | data[2 * i + 1] << 8);
