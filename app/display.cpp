@@ -8,8 +8,8 @@ namespace {
 
 // Up to this length every letter of the answer gets a font element of its
 // own. A longer text gets one element per run of letters of one colour,
-// which looks the same: a rich-text label parses some microseconds per
-// element, a sixth of a second for the longest text.
+// which looks the same: a rich-text label parses two microseconds or so per
+// element, some seventy milliseconds for the longest text.
 const int elementPerLetterUpTo = 4096;
 
 // What the text field shows as a blank: control characters, line and
