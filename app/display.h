@@ -19,6 +19,10 @@ QString roundMessage(int fragmentLength);
 // The message after a search step over the pattern letter with this 1-based number.
 QString searchStepMessage(int letterNumber, QChar letter);
 
+// The letter that makes the widest search message, for measuring room for any:
+// the widest capital of the Russian alphabet.
+const QChar widestLetter(0x0428);
+
 struct Answer
 {
     QString html;    // the text with the start of each occurrence in red, then the positions

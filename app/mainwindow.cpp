@@ -9,6 +9,7 @@
 #include "windowscale.h"
 
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 const QColor candidateColor = QColor::fromRgb(227, 38, 54, 255);
@@ -48,7 +49,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setUniformItemSizes(true);
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
     answerArea = new AnswerArea(ui->label_ans);
-    scaleWindow(this, *ui, fontScale(*ui));
+    scaler = new WindowScaler(this, *ui);
+    makeKeyboardFriendly();
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));
     connect(ui->pushButton_2, SIGNAL(clicked(bool)), this, SLOT(searchSuffArr()));
@@ -61,6 +63,33 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     delete ui;
+}
+
+// A lesson can be finished by keyboard alone and read by a screen reader;
+// nothing here changes what the window shows.
+void MainWindow::makeKeyboardFriendly()
+{
+    ui->label->setBuddy(ui->lineS);
+    ui->label_2->setBuddy(ui->lineT);
+    ui->tableWidget->setAccessibleName(QString::fromUtf8("Суффиксы и их классы"));
+    ui->listWidget->setAccessibleName(QString::fromUtf8("Отсортированные суффиксы"));
+
+    // Enter in a field presses its button; a disabled button ignores it.
+    connect(ui->lineS, &QLineEdit::returnPressed, ui->pushButton, &QPushButton::click);
+    connect(ui->lineT, &QLineEdit::returnPressed, ui->pushButton_2, &QPushButton::click);
+
+    // Tab leaves the table instead of walking its cells, and the table never
+    // scrolls sideways, which would cut every suffix at its start while its
+    // scroll bar, hidden, offers no way back.
+    ui->tableWidget->setTabKeyNavigation(false);
+    QScrollBar *sideways = ui->tableWidget->horizontalScrollBar();
+    connect(sideways, &QScrollBar::rangeChanged, sideways, [sideways] { sideways->setRange(0, 0); });
+    sideways->setRange(0, 0);
+
+    // The tool bar stays empty where the form puts it.
+    ui->mainToolBar->setMovable(false);
+    ui->mainToolBar->setFloatable(false);
+    ui->mainToolBar->toggleViewAction()->setVisible(false);
 }
 
 void MainWindow::setControlsEnabled(bool on)
@@ -103,16 +132,17 @@ void MainWindow::buildSuffArr()
     ui->listWidget->clear();
     ui->label_4->setText(QString());
     answerArea->setText(QString());
-    mode = 1;
+    mode = Constructing;
     iter = -1;
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
     shownText = displayText(text);
+    ui->pushButton_3->setFocus();
 }
 
 void MainWindow::step()
 {
-    if (mode == 1)
+    if (mode == Constructing)
         constructionStep();
     else
         searchStep();
@@ -140,8 +170,9 @@ void MainWindow::finishConstruction()
     const int length = suffArr.suffixArray.size();
     for (int position : qAsConst(suffArr.suffixArray))
         ui->listWidget->addItem(new SuffixRow(shownText, position, length - position));
-    mode = 0;
+    mode = Idle;
     setControlsEnabled(true);
+    ui->lineT->setFocus(); // a pattern to find comes next
 }
 
 void MainWindow::showOrderAndClasses()
@@ -186,11 +217,12 @@ void MainWindow::searchSuffArr()
         return;
     setControlsEnabled(false);
     answerArea->setText(QString());
-    mode = 2;
+    mode = Searching;
     iter = 0;
     left = 0;
     right = suffArr.suffixArray.size();
     colorItems(0, right, candidateColor);
+    ui->pushButton_3->setFocus();
 }
 
 void MainWindow::searchStep()
@@ -200,17 +232,35 @@ void MainWindow::searchStep()
     suffArr.narrowRange(left, right, pattern, iter);
     ui->label_4->setText(searchStepMessage(iter + 1, pattern.at(iter)));
     colorItems(left, right, candidateColor);
+    showFirstCandidateIfNoneInView();
     ++iter;
     if (iter == pattern.size())
         showAnswer();
+}
+
+// The list stays where the user scrolled it while any candidate row is in view.
+void MainWindow::showFirstCandidateIfNoneInView()
+{
+    QListWidget *list = ui->listWidget;
+    if (left >= right)
+        return;
+    const int top = list->visualItemRect(list->item(left)).top();
+    const int bottom = list->visualItemRect(list->item(right - 1)).bottom();
+    if (bottom >= 0 && top < list->viewport()->height())
+        return;
+    QScrollBar *sideways = list->horizontalScrollBar();
+    const int offset = sideways->value();
+    list->scrollToItem(list->item(left), QAbstractItemView::PositionAtTop);
+    sideways->setValue(offset);
 }
 
 void MainWindow::showAnswer()
 {
     const Answer answer = composeAnswer(builtText(), suffArr.rankOf, left, right);
     answerArea->setText(answer.html, answer.compact);
-    mode = 0;
+    mode = Idle;
     setControlsEnabled(true);
+    ui->lineT->setFocus(); // another pattern, perhaps
 }
 
 void MainWindow::colorItems(int first, int last, QColor color)

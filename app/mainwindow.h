@@ -14,6 +14,7 @@ class Ui_MainWindow;
 QT_END_NAMESPACE
 class AnswerArea;
 class SuffixRowDelegate;
+class WindowScaler;
 
 // Background of the list rows that are still candidates during a search.
 extern const QColor candidateColor;
@@ -45,12 +46,23 @@ private:
     void showOrderAndClasses();
     void searchStep();
     void showAnswer();
+    void showFirstCandidateIfNoneInView();
+    void makeKeyboardFriendly();
+
+    // The values of mode.
+    static constexpr int Idle = 0;
+    static constexpr int Constructing = 1;
+    static constexpr int Searching = 2;
 
     Ui_MainWindow *ui;
+    // While constructing: the rounds run so far less one, so that 2^iter is
+    // the length of the fragments sorted (-1 before the first round).
+    // While searching: the pattern letters read so far, which is the index of
+    // the letter the next step reads.
     int iter = 0;
     int left = 0;
     int right = 0;
-    int mode = 0; // 0 idle, 1 construction under way, 2 search under way
+    int mode = Idle;
 
     // The text being built followed by the display terminator "#". Suffix i
     // of the table is shownText from position i on; the list shows the same
@@ -59,6 +71,7 @@ private:
 
     SuffixRowDelegate *rowDelegate;
     AnswerArea *answerArea;
+    WindowScaler *scaler;
 };
 
 #endif // MAINWINDOW_H

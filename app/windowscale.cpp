@@ -4,7 +4,11 @@
 #include "charwidths.h"
 #include "display.h"
 
+#include <QGuiApplication>
 #include <QLayout>
+#include <QScreen>
+#include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -23,50 +27,185 @@ int widestLine(const QWidget *widget, const QString &text)
     return widest;
 }
 
+// The fragments of the last round of a text of this length.
+int longestFragment(int textLength)
+{
+    int length = 1;
+    while (length < textLength + 1)
+        length *= 2;
+    return length;
+}
+
 int scaled(int length, qreal scale)
 {
     return qRound(length * scale);
 }
 
+QRect scaled(const QRect &form, qreal scale)
+{
+    const QPoint topLeft(scaled(form.left(), scale), scaled(form.top(), scale));
+    const QPoint bottomRight(scaled(form.left() + form.width(), scale),
+                             scaled(form.top() + form.height(), scale));
+    return QRect(topLeft, bottomRight - QPoint(1, 1));
+}
+
+QScreen *screenOf(const QWidget *widget)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
+    return widget->screen();
+#else
+    const QWindow *handle = widget->windowHandle();
+    return handle ? handle->screen() : QGuiApplication::primaryScreen();
+#endif
+}
+
+QFont scaledFont(QFont font, qreal ratio)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * ratio);
+    else
+        font.setPixelSize(std::max(1, qRound(font.pixelSize() * ratio)));
+    return font;
+}
+
 } // namespace
 
-qreal fontScale(const Ui_MainWindow &ui)
+WindowScaler::WindowScaler(QMainWindow *window, const Ui_MainWindow &ui)
+    : QObject(window)
+    , window(window)
+    , ui(ui)
+    , formWindowSize(window->size())
+    , formColumnWidth(ui.tableWidget->horizontalHeader()->defaultSectionSize())
+{
+    setObjectName(QStringLiteral("windowScaler"));
+    for (QWidget *child : ui.centralWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        form.insert(child, child->geometry());
+    fitToScreen();
+    window->installEventFilter(this);
+    watchResolutionChanges();
+}
+
+// The smallest factor, never below 1, by which the form's rectangles must grow
+// for every caption, button text and the longest messages to fit, and for
+// lines of the widgets' fonts to fit where lines of the design font do.
+qreal WindowScaler::fontScale() const
 {
     qreal scale = 1;
-    const auto fit = [&scale](const QWidget *widget, int width) {
-        scale = std::max({scale, qreal(width) / widget->width(),
+    const auto fit = [&](QWidget *widget, int width) {
+        scale = std::max({scale, qreal(width) / form.value(widget).width(),
                           qreal(widget->fontMetrics().height()) / designLineHeight});
     };
     fit(ui.label, widestLine(ui.label, ui.label->text()));
     fit(ui.label_2, widestLine(ui.label_2, ui.label_2->text()));
-    for (const QWidget *button : {ui.pushButton, ui.pushButton_2, ui.pushButton_3})
+    for (QWidget *button : {ui.pushButton, ui.pushButton_2, ui.pushButton_3})
         fit(button, button->sizeHint().width());
-    fit(ui.label_3, widestLine(ui.label_3, roundMessage(1 << 15)));
-    fit(ui.label_4, widestLine(ui.label_4, searchStepMessage(32767, QChar(0x0428))));
-    for (const QWidget *field : {ui.lineS, ui.lineT})
+    fit(ui.label_3, widestLine(ui.label_3, roundMessage(longestFragment(ui.lineS->maxLength()))));
+    fit(ui.label_4, widestLine(ui.label_4, searchStepMessage(ui.lineT->maxLength(), widestLetter)));
+    for (QWidget *field : {ui.lineS, ui.lineT})
         fit(field, 0);
     return scale;
 }
 
-void scaleWindow(QMainWindow *window, const Ui_MainWindow &ui, qreal scale)
+void WindowScaler::fitToScreen()
 {
-    // The design font keeps the form as it is.
+    if (const QScreen *screen = screenOf(window))
+        fitWithin(screen->availableGeometry());
+}
+
+void WindowScaler::fitWithin(const QRect &available)
+{
+    fitting = true;
+    window->setFont(QFont()); // the font the desktop gives, to measure afresh
+    const qreal wanted = fontScale();
+    const QSize room = available.size() - frameExtent();
+    qreal scale = std::min({wanted, qreal(room.width()) / formWindowSize.width(),
+                            qreal(room.height()) / formWindowSize.height()});
+    // The bars above and below the form keep their own heights, so a first
+    // guess may still be too tall; a few smaller tries settle it.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (scale < wanted)
+            shrinkFontTo(scale, wanted);
+        scaleForm(scale);
+        const QSize size = window->size();
+        if (size.width() <= room.width() && size.height() <= room.height())
+            break;
+        scale *= std::min(qreal(room.width()) / size.width(), qreal(room.height()) / size.height());
+    }
+    fitting = false;
+}
+
+// Makes the window's font smaller until every fixed text fits the form's
+// rectangles grown by scale, where fontScaleAtFullSize is what the font the
+// desktop gives would need.
+void WindowScaler::shrinkFontTo(qreal scale, qreal fontScaleAtFullSize)
+{
+    const QFont full = window->font();
+    qreal ratio = scale / fontScaleAtFullSize;
+    window->setFont(scaledFont(full, ratio));
+    // Widths in whole pixels do not shrink quite in proportion.
+    for (int tries = 0; tries < 20 && fontScale() > scale; ++tries) {
+        ratio *= 0.97;
+        window->setFont(scaledFont(full, ratio));
+    }
+}
+
+void WindowScaler::scaleForm(qreal scale)
+{
+    currentScale = scale;
+    int contentBottom = 0;
+    for (auto child = form.cbegin(); child != form.cend(); ++child) {
+        child.key()->setGeometry(scaled(child.value(), scale));
+        contentBottom = std::max(contentBottom, scaled(child.value().bottom() + 1, scale));
+    }
+    ui.tableWidget->horizontalHeader()->setDefaultSectionSize(scaled(formColumnWidth, scale));
+    window->resize(scaled(formWindowSize.width(), scale), scaled(formWindowSize.height(), scale));
+
+    // The design font keeps the form exactly as it is drawn. Otherwise the
+    // menu bar, tool bar and status bar may leave the central widget too
+    // short for its children, and the window grows by what is missing.
     if (scale == 1)
         return;
-    int contentBottom = 0;
-    for (QWidget *child : ui.centralWidget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        const QRect form = child->geometry();
-        const QPoint topLeft(scaled(form.left(), scale), scaled(form.top(), scale));
-        const QPoint bottomRight(scaled(form.left() + form.width(), scale), scaled(form.top() + form.height(), scale));
-        child->setGeometry(QRect(topLeft, bottomRight - QPoint(1, 1)));
-        contentBottom = std::max(contentBottom, bottomRight.y());
-    }
-    QHeaderView *columns = ui.tableWidget->horizontalHeader();
-    columns->setDefaultSectionSize(scaled(columns->defaultSectionSize(), scale));
-    window->resize(scaled(window->width(), scale), scaled(window->height(), scale));
-
     window->layout()->activate();
     const int shortfall = contentBottom - ui.centralWidget->height();
     if (shortfall > 0)
         window->resize(window->width(), window->height() + shortfall);
+}
+
+// What the window's frame adds to its size: as the desktop drew it once the
+// window is shown, and before that as the style would draw a title bar.
+QSize WindowScaler::frameExtent() const
+{
+    if (window->isVisible())
+        return window->frameGeometry().size() - window->size();
+    const QStyle *style = window->style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int titleBar = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return QSize(2 * border, titleBar + 2 * border);
+}
+
+// A desktop may apply a new font or resolution while the program runs; the
+// layout then follows from the form's own rectangles again.
+bool WindowScaler::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ApplicationFontChange:
+    case QEvent::FontChange:
+    case QEvent::ScreenChangeInternal:
+        if (!fitting)
+            QMetaObject::invokeMethod(this, "fitToScreen", Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowScaler::watchResolutionChanges()
+{
+    const auto watch = [this](QScreen *screen) {
+        connect(screen, SIGNAL(logicalDotsPerInchChanged(qreal)), this, SLOT(fitToScreen()));
+    };
+    for (QScreen *screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, watch);
 }

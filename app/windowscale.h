@@ -4,23 +4,57 @@
 // The form places every widget at a fixed rectangle, drawn for the design
 // font: Liberation Sans 8 pt at 96 dpi, the metrics of Arial. With a larger
 // font every rectangle, the table's columns and the window grow by one
-// factor, so that the fixed texts fit and the proportions hold.
+// factor, so that the fixed texts fit and the proportions hold. Where that
+// would make the window larger than its screen, the factor stops where the
+// window fits and the window's font shrinks by the same ratio instead.
 
-#include <QtGlobal>
+#include <QHash>
+#include <QObject>
+#include <QRect>
 
 QT_BEGIN_NAMESPACE
 class QMainWindow;
+class QWidget;
 QT_END_NAMESPACE
 class Ui_MainWindow;
 
-// The smallest factor, never below 1, by which the form's rectangles must grow
-// for every caption, button text and the longest messages to fit, and for
-// lines of the widgets' fonts to fit where lines of the design font do.
-qreal fontScale(const Ui_MainWindow &ui);
+class WindowScaler : public QObject
+{
+    Q_OBJECT
 
-// Grows every child of the central widget, the table's columns and the window
-// by scale, each edge rounded. The window grows further when its menu bar,
-// tool bar and status bar leave the central widget too short for its children.
-void scaleWindow(QMainWindow *window, const Ui_MainWindow &ui, qreal scale);
+public:
+    // Keeps the form's rectangles as the layout form left them and fits the
+    // window to its fonts and its screen; fits it anew whenever the fonts or
+    // the screen's resolution change.
+    WindowScaler(QMainWindow *window, const Ui_MainWindow &ui);
+
+    // Lays the window out for its fonts, the whole window, its frame included,
+    // within available.
+    void fitWithin(const QRect &available);
+
+    // The factor the form's rectangles were last scaled by.
+    qreal scale() const { return currentScale; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void fitToScreen();
+
+private:
+    qreal fontScale() const;
+    void shrinkFontTo(qreal scale, qreal fontScaleAtFullSize);
+    void scaleForm(qreal scale);
+    QSize frameExtent() const;
+    void watchResolutionChanges();
+
+    QMainWindow *window;
+    const Ui_MainWindow &ui;
+    QHash<QWidget *, QRect> form;
+    QSize formWindowSize;
+    int formColumnWidth;
+    qreal currentScale = 1;
+    bool fitting = false;
+};
 
 #endif // WINDOWSCALE_H

@@ -1,6 +1,7 @@
 #include "display.h"
 #include "mainwindow.h"
 #include "oracle.h"
+#include "windowscale.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -85,6 +86,9 @@ struct WindowDriver
     MainWindow window;
 };
 
+// The window's size in the layout form, at the design font.
+static const QSize formSize(764, 426);
+
 // The answer's markup for a text that needs no escape, the letters at the
 // 1-based positions in red.
 static QString answerMarkup(const QString &text, const QStringList &positions)
@@ -119,6 +123,51 @@ static bool answerShows(WindowDriver &d, const QVector<bool> &starts)
         && shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".");
 }
 
+// Whether the window stands as the form puts it, grown by one factor, fits
+// the screen and shows every fixed text whole.
+static void checkLayout(WindowDriver &d, QSize screen)
+{
+    const qreal scale = d.window.width() / qreal(formSize.width());
+    const int slack = scale == 1 ? 0 : 1;
+    QVERIFY2(d.window.frameGeometry().width() <= screen.width() && d.window.frameGeometry().height() <= screen.height(),
+             qPrintable(QString("%1 x %2").arg(d.window.frameGeometry().width()).arg(d.window.frameGeometry().height())));
+    if (scale == 1)
+        QCOMPARE(d.window.height(), formSize.height());
+    else
+        QVERIFY(d.window.centralWidget()->height() > d.widget("answerArea")->geometry().bottom());
+    QVERIFY(qAbs(d.table()->columnWidth(0) - 124 * scale) <= slack);
+    const QSize size = d.window.size();
+    d.window.resize(size + QSize(200, 100));
+    const QVector<QPair<const char *, QRect>> form = {
+        {"lineS", {70, 20, 251, 20}},         {"label", {30, 20, 31, 16}},
+        {"label_2", {380, 20, 47, 13}},       {"lineT", {430, 20, 141, 20}},
+        {"pushButton", {70, 50, 251, 41}},    {"tableWidget", {70, 110, 251, 192}},
+        {"pushButton_2", {430, 50, 141, 41}}, {"pushButton_3", {590, 20, 141, 71}},
+        {"label_3", {70, 320, 251, 16}},      {"listWidget", {430, 110, 301, 192}},
+        {"label_4", {430, 310, 301, 31}},     {"answerArea", {10, 340, 721, 31}}};
+    for (const auto &[name, r] : form) {
+        const QRect shown = d.widget(name)->geometry();
+        const int off = std::max({qAbs(shown.left() - qRound(r.left() * scale)), qAbs(shown.top() - qRound(r.top() * scale)),
+                                  qAbs(shown.right() + 1 - qRound((r.right() + 1) * scale)),
+                                  qAbs(shown.bottom() + 1 - qRound((r.bottom() + 1) * scale))});
+        QVERIFY2(off <= slack, name);
+    }
+    d.window.resize(size);
+
+    const auto fits = [&d](const char *name, const QString &text) {
+        const QWidget *label = d.widget(name);
+        const QStringList lines = text.split('\n');
+        for (const QString &line : lines)
+            if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width() + 1)
+                return false;
+        return lines.size() * label->fontMetrics().height() <= label->contentsRect().height() + 1;
+    };
+    QVERIFY(fits("label", "Текст:") && fits("label_2", "Образец:") && fits("label_3", roundMessage(32768)));
+    QVERIFY(fits("label_4", searchStepMessage(32767, QChar(0x0428))));
+    for (const QPushButton *b : {d.button("pushButton"), d.button("pushButton_2"), d.button("pushButton_3")})
+        QVERIFY(b->sizeHint().width() <= b->width() + 1 && b->sizeHint().height() <= b->height());
+}
+
 // The real window, driven as a user drives it: what it shows at start and at
 // any font, the help box, and what a construction and a search leave on
 // screen, for worked examples, for long texts, and for a user who clicks at
@@ -143,59 +192,127 @@ private slots:
                  QStringList({"Поиск подстроки с помощью суффиксного массива", "Справка", "Суффиксы", "Классы", ""}));
     }
 
-    void layoutGrowsWithTheFont_data()
+    void layoutFollowsTheFont_data()
     {
         QTest::addColumn<QFont>("font");
-        QTest::newRow("design font, Liberation Sans 8") << QFont("Liberation Sans", 8);
-        QTest::newRow("DejaVu Sans 9") << QFont("DejaVu Sans", 9);
-        QTest::newRow("Noto Sans 14") << QFont("Noto Sans", 14);
-        QTest::newRow("DejaVu Sans Mono 12") << QFont("DejaVu Sans Mono", 12);
+        QTest::addColumn<QSize>("screen");
+        QTest::newRow("design font, Liberation Sans 8") << QFont("Liberation Sans", 8) << QSize(1366, 768);
+        QTest::newRow("DejaVu Sans 9") << QFont("DejaVu Sans", 9) << QSize(1366, 768);
+        QTest::newRow("Noto Sans 14, too large for the screen") << QFont("Noto Sans", 14) << QSize(1366, 768);
+        QTest::newRow("DejaVu Sans Mono 12 on a projector") << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
     }
 
-    // At the design font every widget stands exactly where the form puts it; at
-    // a larger one every rectangle grows by one factor, each edge rounded, and
-    // every fixed text fits. Resizing the window moves nothing.
-    void layoutGrowsWithTheFont()
+    // A font applied while the program runs lays the window out anew from the
+    // form. At the design font every widget stands exactly where the form puts
+    // it; at a larger one every rectangle grows by one factor, each edge
+    // rounded, until the window would not fit its screen, and every fixed text
+    // fits. Resizing the window moves nothing.
+    void layoutFollowsTheFont()
     {
         QFETCH(QFont, font);
+        QFETCH(QSize, screen);
         const QFont before = QApplication::font();
-        QApplication::setFont(font);
-        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); }); // after the window
-
         WindowDriver d;
-        const qreal scale = d.window.width() / 764.0;
-        const int slack = scale == 1 ? 0 : 1;
-        QVERIFY(scale == 1 ? d.window.height() == 426
-                           : d.window.centralWidget()->height() > d.widget("answerArea")->geometry().bottom());
-        QVERIFY(qAbs(d.table()->columnWidth(0) - 124 * scale) <= slack);
-        d.window.resize(d.window.size() + QSize(200, 100));
-        const QVector<QPair<const char *, QRect>> form = {
-            {"lineS", {70, 20, 251, 20}},         {"label", {30, 20, 31, 16}},
-            {"label_2", {380, 20, 47, 13}},       {"lineT", {430, 20, 141, 20}},
-            {"pushButton", {70, 50, 251, 41}},    {"tableWidget", {70, 110, 251, 192}},
-            {"pushButton_2", {430, 50, 141, 41}}, {"pushButton_3", {590, 20, 141, 71}},
-            {"label_3", {70, 320, 251, 16}},      {"listWidget", {430, 110, 301, 192}},
-            {"label_4", {430, 310, 301, 31}},     {"answerArea", {10, 340, 721, 31}}};
-        for (const auto &[name, r] : form) {
-            const QRect shown = d.widget(name)->geometry();
-            const int off = std::max({qAbs(shown.left() - qRound(r.left() * scale)), qAbs(shown.top() - qRound(r.top() * scale)),
-                                      qAbs(shown.right() + 1 - qRound((r.right() + 1) * scale)),
-                                      qAbs(shown.bottom() + 1 - qRound((r.bottom() + 1) * scale))});
-            QVERIFY2(off <= slack, name);
-        }
+        QApplication::setFont(font);
+        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+        QCoreApplication::processEvents();
+        checkLayout(d, QGuiApplication::primaryScreen()->availableGeometry().size());
+        if (QTest::currentTestFailed())
+            return;
+        d.window.findChild<WindowScaler *>()->fitWithin(QRect(QPoint(), screen));
+        checkLayout(d, screen);
+    }
 
-        const auto fits = [&d](const char *name, const QString &text) {
-            const QWidget *label = d.widget(name);
-            const QStringList lines = text.split('\n');
-            for (const QString &line : lines)
-                if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width() + 1)
-                    return false;
-            return lines.size() * label->fontMetrics().height() <= label->contentsRect().height() + 1;
+    // A whole lesson by keyboard alone, each key going where the desktop sends
+    // it: Enter in a field presses its button, the focus waits on «Шаг» while a
+    // construction or a search runs and comes back to the pattern after, and
+    // Tab leaves the table. No key or click scrolls the table sideways, which
+    // would show every suffix cut at its start.
+    void keyboardLesson()
+    {
+        WindowDriver d;
+        QApplication::setActiveWindow(&d.window);
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        const auto type = [](const QString &keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
+        const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+        const auto focused = [] { return QApplication::focusWidget()->objectName(); };
+        const QString text = QString("abracadabra").repeated(4); // more rows than the table shows
+        QCOMPARE(focused(), QString("lineS"));
+        type(text);
+        press(Qt::Key_Return);
+        QCOMPARE(focused(), QString("pushButton_3"));
+        for (int round = 0; round < 7; ++round)
+            press(Qt::Key_Space);
+        QCOMPARE(d.list()->count(), text.size());
+        QCOMPARE(focused(), QString("lineT"));
+        type("abra");
+        press(Qt::Key_Return);
+        QCOMPARE(focused(), QString("pushButton_3"));
+        for (int letter = 0; letter < 4; ++letter)
+            press(Qt::Key_Space);
+        QCOMPARE(d.text("label_ans"), answerMarkup(text, {"1", "8", "12", "19", "23", "30", "34", "41"}));
+        QCOMPARE(focused(), QString("lineT"));
+
+        const auto cellsAtTheirPlaces = [&d] {
+            return d.table()->horizontalScrollBar()->value() == 0 && d.table()->columnViewportPosition(0) == 0
+                && d.table()->columnWidth(0) == d.table()->horizontalHeader()->defaultSectionSize()
+                && d.table()->columnViewportPosition(1) == d.table()->columnWidth(0);
         };
-        QVERIFY(fits("label", "Текст:") && fits("label_2", "Образец:") && fits("label_3", roundMessage(32768)));
-        QVERIFY(fits("label_4", searchStepMessage(32767, QChar(0x0428))));
-        for (const QPushButton *b : {d.button("pushButton"), d.button("pushButton_2"), d.button("pushButton_3")})
-            QVERIFY(b->sizeHint().width() <= b->width() + 1 && b->sizeHint().height() <= b->height());
+        QCoreApplication::processEvents(); // the table's scroll bars, as between a user's keys
+        QStringList chain;
+        for (int i = 0; i < 3; ++i) {
+            press(Qt::Key_Tab);
+            chain << focused();
+        }
+        QCOMPARE(chain, QStringList({"pushButton", "tableWidget", "pushButton_2"}));
+        press(Qt::Key_Backtab);
+        press(Qt::Key_Right);
+        QCOMPARE(d.table()->currentColumn(), 1);
+        QVERIFY(cellsAtTheirPlaces());
+        const QRect classCell = d.table()->visualItemRect(d.table()->item(4, 1));
+        QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, classCell.center());
+        QCOMPARE(d.table()->currentRow(), 4);
+        d.table()->scrollToItem(d.table()->item(6, 1));
+        QVERIFY(cellsAtTheirPlaces());
+    }
+
+    // The tool bar stays empty where the form puts it, and a screen reader finds
+    // a name for every field and view.
+    void barsAndNames()
+    {
+        WindowDriver d;
+        auto bar = d.widget<QToolBar>("mainToolBar");
+        QVERIFY(!bar->isMovable() && !bar->isFloatable());
+        QScopedPointer<QMenu> barsMenu(d.window.createPopupMenu());
+        QVERIFY(!barsMenu || barsMenu->isEmpty());
+        QStringList names;
+        for (const char *name : {"lineS", "lineT", "tableWidget", "listWidget"})
+            names << QAccessible::queryAccessibleInterface(d.widget(name))->text(QAccessible::Name);
+        QCOMPARE(names, QStringList({"Текст:", "Образец:", "Суффиксы и их классы", "Отсортированные суффиксы"}));
+    }
+
+    // A step whose candidates are all out of view brings the first of them to
+    // the top of the list; while any is in view, the list stays where it is.
+    void candidatesComeIntoView()
+    {
+        WindowDriver d;
+        const QString text = oracle::TextSource(5).text(400, "abcdefghij");
+        const QVector<int> rows = oracle::suffixArray(text);
+        d.build(text);
+        d.stepToEnd();
+        d.list()->scrollToBottom();
+        d.list()->horizontalScrollBar()->setValue(50);
+        const auto topRow = [&d] { return d.list()->indexAt(QPoint(1, 1)).row(); };
+        d.find("ab");
+        d.step();
+        QCOMPARE(topRow(), 0);
+        QCOMPARE(d.list()->horizontalScrollBar()->value(), 50);
+        int firstAb = 0;
+        while (!text.mid(rows[firstAb]).startsWith("ab"))
+            ++firstAb;
+        d.list()->scrollToItem(d.list()->item(firstAb - 1), QAbstractItemView::PositionAtTop);
+        d.step();
+        QCOMPARE(topRow(), firstAb - 1);
     }
 
     // Opening the menu "Справка" shows the help box, even mid-construction, and
