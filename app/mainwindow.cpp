@@ -279,5 +279,6 @@ void MainWindow::infoSlot()
     box.setIcon(QMessageBox::Information);
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
+    fitWithin(box, availableGeometry(this));
     box.exec();
 }

@@ -4,13 +4,16 @@
 #include "charwidths.h"
 #include "display.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QLabel>
 #include <QLayout>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -49,16 +52,6 @@ QRect scaled(const QRect &form, qreal scale)
     return QRect(topLeft, bottomRight - QPoint(1, 1));
 }
 
-QScreen *screenOf(const QWidget *widget)
-{
-#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
-    return widget->screen();
-#else
-    const QWindow *handle = widget->windowHandle();
-    return handle ? handle->screen() : QGuiApplication::primaryScreen();
-#endif
-}
-
 QFont scaledFont(QFont font, qreal ratio)
 {
     if (font.pointSizeF() > 0)
@@ -68,7 +61,61 @@ QFont scaledFont(QFont font, qreal ratio)
     return font;
 }
 
+// What a window's frame adds to its size: as the desktop drew it once the
+// window is shown, and before that as the style would draw a title bar.
+QSize frameExtent(const QWidget *window)
+{
+    if (window->isVisible())
+        return window->frameGeometry().size() - window->size();
+    const QStyle *style = window->style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int titleBar = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return QSize(2 * border, titleBar + 2 * border);
+}
+
+// The height of the box as it lays itself out when shown, with its text at
+// least as wide as the box is wide: the rule of QMessageBox, which wraps a
+// long text at the larger of half the screen and 500 pixels.
+int boxHeight(QMessageBox &box, QLabel *text, int width, const QRect &available)
+{
+    const int softLimit = std::min(available.width() / 2, 500);
+    text->setMinimumWidth(0);
+    text->setWordWrap(true);
+    const int chrome = box.layout()->totalMinimumSize().width() - text->minimumSizeHint().width();
+    text->setMinimumWidth(std::max(0, width - chrome));
+    return box.layout()->totalHeightForWidth(std::max(softLimit, box.layout()->totalMinimumSize().width()));
+}
+
 } // namespace
+
+QRect availableGeometry(const QWidget *widget)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
+    const QScreen *screen = widget->screen();
+#else
+    const QWindow *handle = widget->windowHandle();
+    const QScreen *screen = handle ? handle->screen() : QGuiApplication::primaryScreen();
+#endif
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void fitWithin(QMessageBox &box, const QRect &available)
+{
+    auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!text)
+        return;
+    const int room = available.height() - frameExtent(&box).height();
+    // Past this width the box would break words anywhere.
+    const int widest = available.width() <= 1024 ? available.width() : std::min(available.width() - 480, 1000);
+    const QFont full = box.font();
+    for (int tries = 0; tries < 20; ++tries) {
+        for (int width = 0; width <= widest; width += 20) {
+            if (boxHeight(box, text, width, available) <= room)
+                return;
+        }
+        box.setFont(scaledFont(full, std::pow(0.95, tries + 1)));
+    }
+}
 
 WindowScaler::WindowScaler(QMainWindow *window, const Ui_MainWindow &ui)
     : QObject(window)
@@ -108,8 +155,9 @@ qreal WindowScaler::fontScale() const
 
 void WindowScaler::fitToScreen()
 {
-    if (const QScreen *screen = screenOf(window))
-        fitWithin(screen->availableGeometry());
+    const QRect available = availableGeometry(window);
+    if (!available.isEmpty())
+        fitWithin(available);
 }
 
 void WindowScaler::fitWithin(const QRect &available)
@@ -117,7 +165,7 @@ void WindowScaler::fitWithin(const QRect &available)
     fitting = true;
     window->setFont(QFont()); // the font the desktop gives, to measure afresh
     const qreal wanted = fontScale();
-    const QSize room = available.size() - frameExtent();
+    const QSize room = available.size() - frameExtent(window);
     qreal scale = std::min({wanted, qreal(room.width()) / formWindowSize.width(),
                             qreal(room.height()) / formWindowSize.height()});
     // The bars above and below the form keep their own heights, so a first
@@ -169,18 +217,6 @@ void WindowScaler::scaleForm(qreal scale)
     const int shortfall = contentBottom - ui.centralWidget->height();
     if (shortfall > 0)
         window->resize(window->width(), window->height() + shortfall);
-}
-
-// What the window's frame adds to its size: as the desktop drew it once the
-// window is shown, and before that as the style would draw a title bar.
-QSize WindowScaler::frameExtent() const
-{
-    if (window->isVisible())
-        return window->frameGeometry().size() - window->size();
-    const QStyle *style = window->style();
-    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
-    const int titleBar = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
-    return QSize(2 * border, titleBar + 2 * border);
 }
 
 // A desktop may apply a new font or resolution while the program runs; the

@@ -14,6 +14,7 @@
 
 QT_BEGIN_NAMESPACE
 class QMainWindow;
+class QMessageBox;
 class QWidget;
 QT_END_NAMESPACE
 class Ui_MainWindow;
@@ -45,7 +46,6 @@ private:
     qreal fontScale() const;
     void shrinkFontTo(qreal scale, qreal fontScaleAtFullSize);
     void scaleForm(qreal scale);
-    QSize frameExtent() const;
     void watchResolutionChanges();
 
     QMainWindow *window;
@@ -56,5 +56,13 @@ private:
     qreal currentScale = 1;
     bool fitting = false;
 };
+
+// A message box wraps a long text at half the screen's width, and with a
+// large font it runs below the screen. This widens its text as far as the
+// box allows, then shrinks its font, until the whole box fits available.
+void fitWithin(QMessageBox &box, const QRect &available);
+
+// The screen's area free for windows where the widget is, or would be shown.
+QRect availableGeometry(const QWidget *widget);
 
 #endif // WINDOWSCALE_H

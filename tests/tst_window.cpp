@@ -316,19 +316,21 @@ private slots:
     }
 
     // Opening the menu "Справка" shows the help box, even mid-construction, and
-    // changes nothing; the box is read while it is open.
+    // changes nothing; the box is read while it is open, and fits the screen.
     void helpBox()
     {
         WindowDriver d;
         d.build("abab");
         d.step();
         QString shown;
+        bool onScreen = false;
         QTimer reader;
-        connect(&reader, &QTimer::timeout, [&shown] {
+        connect(&reader, &QTimer::timeout, [&shown, &onScreen] {
             if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 shown = QString("%1|%2|%3|%4|%5|%6|").arg(box->windowTitle()).arg(box->textFormat())
                             .arg(box->textInteractionFlags()).arg(box->icon()).arg(box->standardButtons())
                             .arg(box->defaultButton() == box->button(QMessageBox::Ok)) + box->text();
+                onScreen = QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry());
                 QTest::keyClick(box, Qt::Key_Return);
             }
         });
@@ -352,6 +354,7 @@ private slots:
             "%D0%A1%D1%83%D1%84%D1%84%D0%B8%D0%BA%D1%81%D0%BD%D1%8B%D0%B9_%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">"
             "странице Википедии</a>."));
         QCOMPARE(d.controls(), QString("busy"));
+        QVERIFY(onScreen);
     }
 
     void answers_data()
