@@ -108,6 +108,10 @@ void SuffArr::narrowRange(int &left, int &right, const QString &pattern, int k) 
     const int c = codeUnitAt(pattern, k);
     const int rows = suffixArray.size();
 
+    // Each edge moves inward one row at a time rather than by halving: a row
+    // that leaves the range is read once, so a whole search costs no more
+    // than the rows it drops, and an edge that finds no match runs on to the
+    // far end, which is where the range of an empty result is known to lie.
     // A row without letter k is stepped over here and dropped below.
     while (left < rows) {
         const int t = letterOfRow(left, k);
