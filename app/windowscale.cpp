@@ -230,10 +230,23 @@ bool WindowScaler::eventFilter(QObject *watched, QEvent *event)
         if (!fitting)
             QMetaObject::invokeMethod(this, "fitToScreen", Qt::QueuedConnection);
         break;
+    case QEvent::Show:
+    case QEvent::Move:
+        // Only a shown window learns how large the desktop draws its frame.
+        if (!fitting && !frameFitsScreen())
+            QMetaObject::invokeMethod(this, "fitToScreen", Qt::QueuedConnection);
+        break;
     default:
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool WindowScaler::frameFitsScreen() const
+{
+    const QRect available = availableGeometry(window);
+    const QSize frame = window->frameGeometry().size();
+    return available.isEmpty() || (frame.width() <= available.width() && frame.height() <= available.height());
 }
 
 void WindowScaler::watchResolutionChanges()

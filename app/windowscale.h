@@ -46,6 +46,7 @@ private:
     qreal fontScale() const;
     void shrinkFontTo(qreal scale, qreal fontScaleAtFullSize);
     void scaleForm(qreal scale);
+    bool frameFitsScreen() const;
     void watchResolutionChanges();
 
     QMainWindow *window;
