@@ -3,6 +3,7 @@
 
 #include "answerarea.h"
 #include "display.h"
+#include "rowtooltips.h"
 #include "sliceitem.h"
 #include "suffarr.h"
 #include "suffixdelegates.h"
@@ -48,6 +49,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setUniformItemSizes(true);
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
     answerArea = new AnswerArea(ui->label_ans);
+    rowTooltips = new RowTooltips(ui->tableWidget, ui->listWidget);
     scaleWindow(this, *ui, fontScale(*ui));
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));
@@ -105,6 +107,7 @@ void MainWindow::buildSuffArr()
     answerArea->setText(QString());
     mode = 1;
     iter = -1;
+    rowTooltips->forgetRound();
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
     shownText = displayText(text);
@@ -131,6 +134,7 @@ void MainWindow::constructionStep()
     if (fragmentLength >= s.size())
         finishConstruction();
     showOrderAndClasses();
+    rowTooltips->showRound(iter);
 }
 
 void MainWindow::finishConstruction()

@@ -13,6 +13,7 @@ QT_BEGIN_NAMESPACE
 class Ui_MainWindow;
 QT_END_NAMESPACE
 class AnswerArea;
+class RowTooltips;
 class SuffixRowDelegate;
 
 // Background of the list rows that are still candidates during a search.
@@ -59,6 +60,7 @@ private:
 
     SuffixRowDelegate *rowDelegate;
     AnswerArea *answerArea;
+    RowTooltips *rowTooltips;
 };
 
 #endif // MAINWINDOW_H
