@@ -3,6 +3,7 @@
 
 #include "answerarea.h"
 #include "display.h"
+#include "rowtooltips.h"
 #include "sliceitem.h"
 #include "suffarr.h"
 #include "suffixdelegates.h"
@@ -49,6 +50,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setUniformItemSizes(true);
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
     answerArea = new AnswerArea(ui->label_ans);
+    rowTooltips = new RowTooltips(ui->tableWidget, ui->listWidget);
     scaler = new WindowScaler(this, *ui);
     makeKeyboardFriendly();
 
@@ -134,6 +136,7 @@ void MainWindow::buildSuffArr()
     answerArea->setText(QString());
     mode = Constructing;
     iter = -1;
+    rowTooltips->forgetRound();
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
     shownText = displayText(text);
@@ -161,6 +164,7 @@ void MainWindow::constructionStep()
     if (fragmentLength >= s.size())
         finishConstruction();
     showOrderAndClasses();
+    rowTooltips->showRound(iter);
 }
 
 void MainWindow::finishConstruction()

@@ -13,6 +13,7 @@ QT_BEGIN_NAMESPACE
 class Ui_MainWindow;
 QT_END_NAMESPACE
 class AnswerArea;
+class RowTooltips;
 class SuffixRowDelegate;
 class WindowScaler;
 
@@ -71,6 +72,7 @@ private:
 
     SuffixRowDelegate *rowDelegate;
     AnswerArea *answerArea;
+    RowTooltips *rowTooltips;
     WindowScaler *scaler;
 };
 

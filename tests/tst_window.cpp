@@ -490,6 +490,80 @@ private slots:
         QCOMPARE(d.patternField()->text(), text.mid(sorted[2]) + "#");
     }
 
+    void tooltipsExplainRows_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariantMap>("names"); // of the code units not shown as 'x' (U+XXXX)
+        const QVariantMap end{{QString(QChar(0)), "конец текста '#' (U+0000), он меньше любой буквы"}};
+        QTest::newRow("abracadabra") << "abracadabra" << end;
+        QTest::newRow("empty text") << "" << end;
+        QTest::newRow("blank, tab, line feed, surrogates, a mark") << "a b\t#\n\U0001F600e\u0301\u200B" << QVariantMap{{
+            end.firstKey(), end.first()}, {" ", "пробел (U+0020)"}, {"\t", "табуляция (U+0009)"}, {"\n", "перевод строки (U+000A)"},
+            {QString(QChar(0xD83D)), "половина суррогатной пары (U+D83D)"}, {"\u200B", "невидимый знак (U+200B)"},
+            {QString(QChar(0xDE00)), "половина суррогатной пары (U+DE00)"}, {"\u0301", "'\u25CC\u0301' (U+0301)"}};
+    }
+
+    // Resting the pointer on a row of the table, in either column, tells the
+    // position of its suffix and what the round shown sorted it by: its letter,
+    // then the classes of its halves from the round before, as brute force
+    // finds them, even after a search. A row of the list tells its entry in the
+    // suffix array. After a rebuild no row tells anything until its first round.
+    void tooltipsExplainRows()
+    {
+        QFETCH(QString, text);
+        QFETCH(QVariantMap, names);
+        WindowDriver d;
+        // Every cell's tooltip, row by row, asked for as Qt asks for it.
+        const auto shown = [](QAbstractItemView *view, int columns) {
+            QStringList tips;
+            for (int cell = 0; cell < view->model()->rowCount() * columns; ++cell) {
+                const QModelIndex index = view->model()->index(cell / columns, cell % columns);
+                view->scrollTo(index);
+                const QPoint at = view->visualRect(index).center();
+                QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+                QApplication::sendEvent(view->viewport(), &rest);
+                tips << (QToolTip::isVisible() ? QToolTip::text() : QString());
+            }
+            return tips;
+        };
+        const auto explained = [&d, &names](const QString &built, int round) {
+            const QString s = built + QChar(0);
+            const int n = s.size(), half = round > 0 ? 1 << (round - 1) : 1;
+            const QVector<int> before = oracle::fragmentRanks(s, half);
+            QStringList tips;
+            for (int r = 0; r < n; ++r) {
+                const int p = n - d.table()->item(r, 0)->text().size();
+                const QString unit = QString("'%1' (U+%2)").arg(s[p], QString::number(s[p].unicode(), 16).toUpper().rightJustified(4, '0'));
+                tips << QString("Суффикс с позиции %1.\n").arg(p + 1) + (round == 0
+                    ? "Его фрагмент длины 1 встал сюда по своей букве: " + names.value(s.mid(p, 1), unit).toString() + "."
+                    : QString("Его фрагмент длины %1 встал сюда по паре классов (%2, %3):\nклассам его половин длины %4 на"
+                              " прошлом шаге.").arg(2 * half).arg(before[p]).arg(before[(p + half) % n]).arg(half));
+                tips << tips.last();
+            }
+            return tips;
+        };
+        d.build(text);
+        int round = 0;
+        for (; d.button("pushButton_3")->isEnabled(); ++round) {
+            d.step();
+            QCOMPARE(shown(d.table(), 2), explained(text, round));
+        }
+        QStringList listed;
+        for (int position : oracle::suffixArray(text))
+            listed << QString("Суффикс с позиции %1.\nВ суффиксном массиве здесь стоит %1.").arg(position + 1);
+        QCOMPARE(shown(d.list(), 1), listed);
+        d.find("a");
+        d.stepToEnd();
+        QCOMPARE(shown(d.table(), 2), explained(text, round - 1));
+
+        d.build(text + "xy");
+        QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+        QCOMPARE(shown(d.table(), 2).join(""), QString());
+        d.step();
+        QCOMPARE(shown(d.table(), 2), explained(text + "xy", 0));
+    }
+
     // Random texts and patterns, pasted, and clicks on whatever is there: after
     // every action the window must agree with a model of what it is doing, and
     // every round, search step and answer with brute force.

@@ -1,0 +1,102 @@
+#include "rowtooltips.h"
+
+#include "suffarr.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QToolTip>
+
+RowTooltips::RowTooltips(QAbstractItemView *table, QAbstractItemView *list)
+    : QObject(table)
+    , table(table)
+    , list(list)
+{
+    table->viewport()->installEventFilter(this);
+    list->viewport()->installEventFilter(this);
+}
+
+void RowTooltips::showRound(int round)
+{
+    this->round = round;
+}
+
+void RowTooltips::forgetRound()
+{
+    round = -1;
+}
+
+bool RowTooltips::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return false;
+    const auto help = static_cast<QHelpEvent *>(event);
+    QAbstractItemView *view = watched == table->viewport() ? table : list;
+    const QModelIndex index = view->indexAt(help->pos());
+    const QString tip = index.isValid() ? tipFor(view, index.row()) : QString();
+    // An empty tip hides any shown; a tip goes when the pointer leaves the cell.
+    QToolTip::showText(help->globalPos(), tip, view->viewport(), view->visualRect(index));
+    event->setAccepted(!tip.isEmpty());
+    return true;
+}
+
+QString RowTooltips::tipFor(const QAbstractItemView *view, int row) const
+{
+    if (view == list)
+        return listRowTip(suffArr, row);
+    return round < 0 ? QString() : tableRowTip(suffArr, round, row);
+}
+
+QString tableRowTip(const SuffArr &engine, int round, int row)
+{
+    const int n = engine.order.size();
+    if (row >= n)
+        return QString();
+    const int position = engine.order[row];
+    const QString suffix = QString::fromUtf8("Суффикс с позиции %1.\n").arg(position + 1);
+    if (round == 0)
+        return suffix + QString::fromUtf8("Его фрагмент длины 1 встал сюда по своей букве: ")
+            + codeUnitName(engine.text.at(position)) + QLatin1Char('.');
+    const int half = 1 << (round - 1);
+    const QVector<int> &classesBefore = engine.newClasses;
+    return suffix
+        + QString::fromUtf8("Его фрагмент длины %1 встал сюда по паре классов (%2, %3):\n"
+                            "классам его половин длины %4 на прошлом шаге.")
+              .arg(2 * half)
+              .arg(classesBefore[position])
+              .arg(classesBefore[(position + half) % n])
+              .arg(half);
+}
+
+QString listRowTip(const SuffArr &engine, int row)
+{
+    if (row >= engine.suffixArray.size())
+        return QString();
+    return QString::fromUtf8("Суффикс с позиции %1.\nВ суффиксном массиве здесь стоит %1.")
+        .arg(engine.suffixArray[row] + 1);
+}
+
+QString codeUnitName(QChar unit)
+{
+    QString name;
+    if (unit.isNull())
+        name = QString::fromUtf8("конец текста '#'");
+    else if (unit.isSurrogate())
+        name = QString::fromUtf8("половина суррогатной пары");
+    else if (unit == QLatin1Char('\t'))
+        name = QString::fromUtf8("табуляция");
+    else if (unit == QLatin1Char('\n'))
+        name = QString::fromUtf8("перевод строки");
+    else if (unit.category() == QChar::Separator_Space)
+        name = QString::fromUtf8("пробел");
+    else if (!unit.isPrint() || unit.isSpace())
+        name = QString::fromUtf8("невидимый знак");
+    else if (unit.isMark()) // alone it would sit on the quote: fonts draw it on a dotted circle
+        name = QStringLiteral("'") + QChar(0x25CC) + unit + QStringLiteral("'");
+    else
+        name = QStringLiteral("'") + unit + QStringLiteral("'");
+    name += QLatin1String(" (U+") + QString::number(unit.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'))
+        + QLatin1Char(')');
+    if (unit.isNull())
+        name += QString::fromUtf8(", он меньше любой буквы");
+    return name;
+}
