@@ -99,6 +99,39 @@ static QString answerMarkup(const QString &text, const QStringList &positions)
     return html + ": " + positions.join(", ") + (positions.isEmpty() ? "" : ".");
 }
 
+// Equal but for rounding where glyphs overlap, which depends on the order they are drawn in.
+static bool alike(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q)) > 3)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Whether the answer strip, scrolled to its start, middle and end, shows what
+// a bare label with the answer would show there.
+static bool drawnAsALabelDrawsIt(WindowDriver &d)
+{
+    auto label = d.widget<QLabel>("label_ans");
+    QWidget *view = d.widget<QAbstractScrollArea>("answerArea")->viewport();
+    QScrollBar *bar = d.widget<QAbstractScrollArea>("answerArea")->horizontalScrollBar();
+    QLabel bare(label->text());
+    bare.setFont(label->font());
+    bare.resize(label->size());
+    for (int offset : {0, bar->maximum() / 2 + 1, bar->maximum()}) {
+        bar->setValue(offset);
+        if (!alike(view->grab().toImage(), bare.grab(QRect(QPoint(bar->value(), 0), view->size())).toImage()))
+            return false;
+    }
+    return true;
+}
+
 // Whether the answer shows the built text with exactly the letters at the
 // starts in red, then the starts' 1-based positions, and can be scrolled to
 // its end.
@@ -120,7 +153,8 @@ static bool answerShows(WindowDriver &d, const QVector<bool> &starts)
     }
     return area->horizontalScrollBar()->maximum() == qMax(0, width - area->viewport()->width())
         && label->width() == qMax(width, area->viewport()->width())
-        && shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".");
+        && shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".")
+        && drawnAsALabelDrawsIt(d);
 }
 
 // Whether the window stands as the form puts it, grown by one factor, fits
@@ -402,6 +436,7 @@ private slots:
         QCOMPARE(d.text("label_4"), QString("Воспользуемся двумя бинпоисками для отсечения\nсуффиксов, в которых буква №%1"
                                             " не равна '%2'").arg(typed.size()).arg(typed.back()));
         QCOMPARE(d.text("label_ans"), answer);
+        QVERIFY(drawnAsALabelDrawsIt(d));
     }
 
     void drawnAsQtDrawsIt_data()
