@@ -439,6 +439,44 @@ private slots:
         QVERIFY(drawnAsALabelDrawsIt(d));
     }
 
+    // The answer strip is the stop after the list when the user tabs through
+    // the window, and scrolls as Qt's views do: a wheel notch by three
+    // letters, an arrow by one, a page by its width, End to the positions.
+    void answerStripScrolls()
+    {
+        WindowDriver d;
+        const QString text = oracle::TextSource(4).text(600, "abcdefghijklmnopqrstuvwxyz");
+        d.build(text);
+        d.stepToEnd();
+        d.find(text.mid(300, 3));
+        d.stepToEnd();
+        d.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        d.list()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto area = d.widget<QAbstractScrollArea>("answerArea");
+        QVERIFY(QApplication::focusWidget() == area && area->accessibleName() == "Ответ");
+        QScrollBar *bar = area->horizontalScrollBar();
+        const auto moved = [bar](const std::function<void()> &act) {
+            const int before = bar->value();
+            act();
+            return bar->value() - before;
+        };
+        const auto key = [](Qt::Key k) { return [k] { QTest::keyClick(QApplication::focusWidget(), k); }; };
+        const int letter = area->fontMetrics().averageCharWidth();
+        const QPoint middle = area->viewport()->rect().center();
+        QWheelEvent notch(middle, area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QVERIFY(moved(key(Qt::Key_Right)) >= letter);
+        QCOMPARE(moved(key(Qt::Key_PageDown)), area->viewport()->width());
+        QVERIFY(moved([&] { QApplication::sendEvent(area->viewport(), &notch); }) >= 3 * letter);
+        QVERIFY(moved(key(Qt::Key_Left)) <= -letter);
+        key(Qt::Key_End)();
+        QCOMPARE(d.widget("label_ans")->geometry().right() + 1, area->viewport()->width());
+        key(Qt::Key_Home)();
+        QCOMPARE(d.widget("label_ans")->x(), 0);
+    }
+
     void drawnAsQtDrawsIt_data()
     {
         QTest::addColumn<QString>("text");
