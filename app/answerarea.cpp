@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStyleOption>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QWheelEvent>
 #include <QtMath>
@@ -73,10 +74,10 @@ AnswerArea::AnswerArea(QLabel *label)
     // Pointing at the label would have it lay its text out to find a link there.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->installEventFilter(this);
-    shown.setDocumentMargin(0);
-    shown.setUndoRedoEnabled(false);
     placeLabel();
 }
+
+AnswerArea::~AnswerArea() = default;
 
 void AnswerArea::setText(const QString &text, const QString &layoutAlike)
 {
@@ -90,15 +91,21 @@ void AnswerArea::setText(const QString &text, const QString &layoutAlike)
 void AnswerArea::layOut()
 {
     const QFont font = label->font();
-    shown.clear();
+    shown.reset();
     if (Qt::mightBeRichText(label->text())) {
-        shown.setDefaultFont(font);
-        QTextOption option = shown.defaultTextOption();
+        // A new document lays its text out only when asked, so the line is
+        // laid out once and keeps what it shaped for every later drawing.
+        shown = std::make_unique<QTextDocument>();
+        shown->setUndoRedoEnabled(false);
+        shown->setDocumentMargin(0);
+        shown->setDefaultFont(font);
+        QTextOption option = shown->defaultTextOption();
         option.setAlignment(label->alignment());
         option.setWrapMode(QTextOption::ManualWrap);
-        shown.setDefaultTextOption(option);
-        shown.setHtml(markup);
-        textWidth = qCeil(shown.idealWidth());
+        shown->setDefaultTextOption(option);
+        shown->setHtml(markup);
+        shown->firstBlock().layout()->setCacheEnabled(true);
+        textWidth = qCeil(shown->idealWidth());
     } else {
         textWidth = qCeil(textAdvance(font, label->text()));
     }
@@ -135,11 +142,11 @@ void AnswerArea::paintEvent(QPaintEvent *event)
 {
     if (!drawsText())
         return;
-    const QTextBlock block = shown.firstBlock();
+    const QTextBlock block = shown->firstBlock();
     const QTextLayout *layout = block.layout();
     const QTextLine line = layout->lineAt(0);
     const QRect labelRect = label->geometry();
-    const qreal top = std::floor(qMax((labelRect.height() - shown.size().height()) / 2, qreal(0)));
+    const qreal top = std::floor(qMax((labelRect.height() - shown->size().height()) / 2, qreal(0)));
 
     int from = line.textStart();
     int to = from + line.textLength();

@@ -12,10 +12,12 @@
 // label would, and draws only the part in view.
 
 #include <QAbstractScrollArea>
-#include <QTextDocument>
+
+#include <memory>
 
 QT_BEGIN_NAMESPACE
 class QLabel;
+class QTextDocument;
 QT_END_NAMESPACE
 
 class AnswerArea : public QAbstractScrollArea
@@ -23,6 +25,7 @@ class AnswerArea : public QAbstractScrollArea
 public:
     // Takes the label's place among its parent's children.
     explicit AnswerArea(QLabel *label);
+    ~AnswerArea() override;
 
     // Gives the label the text and shows it, laid out from layoutAlike when
     // given: the same text in markup that is quicker to read.
@@ -39,11 +42,12 @@ protected:
 private:
     void layOut();
     void placeLabel();
-    bool drawsText() const { return !shown.isEmpty(); }
+    bool drawsText() const { return shown != nullptr; }
 
     QLabel *label;
-    QString markup;    // what the label's text lays out as
-    QTextDocument shown; // that markup laid out as the label lays it out; empty when the label draws
+    QString markup; // what the label's text lays out as
+    // That markup laid out as the label lays it out; none when the label draws.
+    std::unique_ptr<QTextDocument> shown;
     int textWidth = 0;
 };
 
