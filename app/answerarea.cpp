@@ -26,22 +26,8 @@ qreal overhang(const QTextLine &line)
     return 2 * line.height();
 }
 
-// The first position of the line at or beyond x; the line runs left to right.
-int positionAt(const QTextLine &line, qreal x)
-{
-    int low = line.textStart();
-    int high = line.textStart() + line.textLength();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (line.cursorToX(middle) < x)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
-// Where the line shows right to left text, positions do not grow with x.
+// Whether positions grow with x all along the line, so that the letters in
+// view are those between two positions.
 bool runsLeftToRight(const QString &text)
 {
     return std::none_of(text.begin(), text.end(), [](QChar c) {
@@ -106,6 +92,7 @@ void AnswerArea::layOut()
         shown->setHtml(markup);
         shown->firstBlock().layout()->setCacheEnabled(true);
         textWidth = qCeil(shown->idealWidth());
+        leftToRight = runsLeftToRight(shown->firstBlock().text());
     } else {
         textWidth = qCeil(textAdvance(font, label->text()));
     }
@@ -150,9 +137,9 @@ void AnswerArea::paintEvent(QPaintEvent *event)
 
     int from = line.textStart();
     int to = from + line.textLength();
-    if (runsLeftToRight(block.text())) {
-        from = qMax(from, positionAt(line, event->rect().left() - labelRect.left() - overhang(line)) - 1);
-        to = positionAt(line, event->rect().right() + 1 - labelRect.left() + overhang(line));
+    if (leftToRight) {
+        from = qMax(from, line.xToCursor(event->rect().left() - labelRect.left() - overhang(line)) - 1);
+        to = qMin(to, line.xToCursor(event->rect().right() + 1 - labelRect.left() + overhang(line)) + 1);
     }
 
     QStyleOption option;

@@ -48,6 +48,7 @@ private:
     QString markup; // what the label's text lays out as
     // That markup laid out as the label lays it out; none when the label draws.
     std::unique_ptr<QTextDocument> shown;
+    bool leftToRight = true;
     int textWidth = 0;
 };
 
