@@ -3,30 +3,41 @@
 #include "charwidths.h"
 
 #include <QCoreApplication>
+#include <QGlyphRun>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyleOption>
+#include <QTextBlock>
 #include <QTextDocument>
-#include <QTextOption>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <QtMath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
-// The width of text on one line, laid out as a label lays it out. QScrollArea
-// would ask the label instead, and a rich-text label lays its whole text out
-// twice for every size it is asked for: several times over for a long answer.
-int labelTextWidth(const QString &text, const QFont &font)
+// Glyphs can reach beyond their advance, so a little more than the view is drawn.
+qreal overhang(const QTextLine &line)
 {
-    if (!Qt::mightBeRichText(text))
-        return qCeil(textAdvance(font, text));
-    QTextDocument document;
-    document.setDocumentMargin(0);
-    document.setDefaultFont(font);
-    QTextOption oneLine;
-    oneLine.setWrapMode(QTextOption::ManualWrap);
-    document.setDefaultTextOption(oneLine);
-    document.setHtml(text);
-    return qCeil(document.idealWidth());
+    return 2 * line.height();
+}
+
+// Whether positions grow with x all along the line, so that the letters in
+// view are those between two positions.
+bool runsLeftToRight(const QString &text)
+{
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        switch (c.direction()) {
+        case QChar::DirR: case QChar::DirAL: case QChar::DirRLE: case QChar::DirRLO: case QChar::DirRLI:
+            return true;
+        default:
+            return false;
+        }
+    });
 }
 
 } // namespace
@@ -36,22 +47,59 @@ AnswerArea::AnswerArea(QLabel *label)
     , label(label)
 {
     setObjectName(QStringLiteral("answerArea"));
+    setAccessibleName(QString::fromUtf8("Ответ"));
     setGeometry(label->geometry());
     setFrameShape(QFrame::NoFrame);
     // The window's own background shows through, as behind the bare label.
     viewport()->setAutoFillBackground(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Not a stop of its own when the user tabs through the window.
-    setFocusPolicy(Qt::NoFocus);
+    // A stop of its own when the user tabs through the window, so that the
+    // keyboard can scroll it too.
+    setFocusPolicy(Qt::StrongFocus);
     label->setParent(viewport());
+    // Pointing at the label would have it lay its text out to find a link there.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->installEventFilter(this);
     placeLabel();
 }
+
+AnswerArea::~AnswerArea() = default;
 
 void AnswerArea::setText(const QString &text, const QString &layoutAlike)
 {
     label->setText(text);
-    textWidth = labelTextWidth(layoutAlike.isNull() ? text : layoutAlike, label->font());
+    markup = layoutAlike.isNull() ? text : layoutAlike;
+    layOut();
+}
+
+// Lays the answer out once, with the label's font and options. A plain text
+// answer is short, and the label draws it itself.
+void AnswerArea::layOut()
+{
+    const QFont font = label->font();
+    shown.reset();
+    if (Qt::mightBeRichText(label->text())) {
+        // A new document lays its text out only when asked, so the line is
+        // laid out once and keeps what it shaped for every later drawing.
+        shown = std::make_unique<QTextDocument>();
+        shown->setUndoRedoEnabled(false);
+        shown->setDocumentMargin(0);
+        shown->setDefaultFont(font);
+        QTextOption option = shown->defaultTextOption();
+        option.setAlignment(label->alignment());
+        option.setWrapMode(QTextOption::ManualWrap);
+        shown->setDefaultTextOption(option);
+        shown->setHtml(markup);
+        shown->firstBlock().layout()->setCacheEnabled(true);
+        textWidth = qCeil(shown->idealWidth());
+        leftToRight = runsLeftToRight(shown->firstBlock().text());
+    } else {
+        textWidth = qCeil(textAdvance(font, label->text()));
+    }
+    // Steps as in Qt's own views: an arrow moves a letter, a wheel notch some.
+    horizontalScrollBar()->setSingleStep(QFontMetrics(font).averageCharWidth());
     placeLabel();
+    viewport()->update();
 }
 
 void AnswerArea::placeLabel()
@@ -63,6 +111,55 @@ void AnswerArea::placeLabel()
     label->setGeometry(-bar->value(), 0, qMax(textWidth, viewWidth), viewport()->height());
 }
 
+bool AnswerArea::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == label) {
+        if (event->type() == QEvent::Paint && drawsText())
+            return true;
+        if (event->type() == QEvent::FontChange)
+            layOut();
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+// Draws the part of the line in view where and as the label would draw it:
+// the line centred in the label's height, letters without a colour of their
+// own in the label's text colour.
+void AnswerArea::paintEvent(QPaintEvent *event)
+{
+    if (!drawsText())
+        return;
+    const QTextBlock block = shown->firstBlock();
+    const QTextLayout *layout = block.layout();
+    const QTextLine line = layout->lineAt(0);
+    const QRect labelRect = label->geometry();
+    const qreal top = std::floor(qMax((labelRect.height() - shown->size().height()) / 2, qreal(0)));
+
+    int from = line.textStart();
+    int to = from + line.textLength();
+    if (leftToRight) {
+        from = qMax(from, line.xToCursor(event->rect().left() - labelRect.left() - overhang(line)) - 1);
+        to = qMin(to, line.xToCursor(event->rect().right() + 1 - labelRect.left() + overhang(line)) + 1);
+    }
+
+    QStyleOption option;
+    option.initFrom(label);
+    QPainter painter(viewport());
+    painter.translate(labelRect.left(), labelRect.top() + top);
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int start = qMax(from, fragment.position() - block.position());
+        const int end = qMin(to, fragment.position() + fragment.length() - block.position());
+        if (start >= end)
+            continue;
+        const QBrush colour = fragment.charFormat().foreground();
+        painter.setPen(colour.style() == Qt::NoBrush ? QPen(option.palette.brush(label->foregroundRole()), 0)
+                                                     : QPen(colour, 0));
+        for (const QGlyphRun &run : line.glyphRuns(start, end - start))
+            painter.drawGlyphRun(layout->position(), run);
+    }
+}
+
 void AnswerArea::resizeEvent(QResizeEvent *)
 {
     placeLabel();
@@ -71,10 +168,36 @@ void AnswerArea::resizeEvent(QResizeEvent *)
 void AnswerArea::scrollContentsBy(int, int)
 {
     label->move(-horizontalScrollBar()->value(), 0);
+    viewport()->update();
 }
 
 // The strip scrolls only sideways, and so does every turn of the wheel over it.
 void AnswerArea::wheelEvent(QWheelEvent *event)
 {
     QCoreApplication::sendEvent(horizontalScrollBar(), event);
+}
+
+// The keys of a view that scrolls sideways: the arrows by a letter, the page
+// keys by the width of the view, Home and End to either end.
+void AnswerArea::keyPressEvent(QKeyEvent *event)
+{
+    const auto scroll = [this](QAbstractSlider::SliderAction action) {
+        horizontalScrollBar()->triggerAction(action);
+    };
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        scroll(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        scroll(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Home:
+        scroll(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_End:
+        scroll(QAbstractSlider::SliderToMaximum);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
 }

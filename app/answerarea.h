@@ -4,11 +4,20 @@
 // A strip in the answer label's place that holds the label and scrolls it
 // sideways, so that an answer of any length can be read whole: the positions
 // of the occurrences come last. A short answer shows as the bare label would.
+//
+// The label keeps the answer's text, for whoever reads the label, and stands
+// where the text stands. A rich-text label lays its whole line out several
+// times over when its text changes and draws all of it at every repaint, so
+// the strip draws a rich answer itself: it lays the text out once, as the
+// label would, and draws only the part in view.
 
 #include <QAbstractScrollArea>
 
+#include <memory>
+
 QT_BEGIN_NAMESPACE
 class QLabel;
+class QTextDocument;
 QT_END_NAMESPACE
 
 class AnswerArea : public QAbstractScrollArea
@@ -16,20 +25,30 @@ class AnswerArea : public QAbstractScrollArea
 public:
     // Takes the label's place among its parent's children.
     explicit AnswerArea(QLabel *label);
+    ~AnswerArea() override;
 
-    // Gives the label the text and makes it as wide as the text is, measured
-    // on layoutAlike when given: the same text in markup that is quicker to read.
+    // Gives the label the text and shows it, laid out from layoutAlike when
+    // given: the same text in markup that is quicker to read.
     void setText(const QString &text, const QString &layoutAlike = QString());
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void layOut();
     void placeLabel();
+    bool drawsText() const { return shown != nullptr; }
 
     QLabel *label;
+    QString markup; // what the label's text lays out as
+    // That markup laid out as the label lays it out; none when the label draws.
+    std::unique_ptr<QTextDocument> shown;
+    bool leftToRight = true;
     int textWidth = 0;
 };
 

@@ -99,6 +99,34 @@ static QString answerMarkup(const QString &text, const QStringList &positions)
     return html + ": " + positions.join(", ") + (positions.isEmpty() ? "" : ".");
 }
 
+// Equal but for rounding where glyphs overlap, which depends on the order they are drawn in.
+static bool alike(const QImage &a, const QImage &b)
+{
+    for (int y = 0; y < a.height() && a.size() == b.size(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (qAbs(qRed(a.pixel(x, y)) - qRed(b.pixel(x, y))) + qAbs(qGreen(a.pixel(x, y)) - qGreen(b.pixel(x, y))) > 2)
+                return false;
+    return a.size() == b.size();
+}
+
+// Whether the answer strip, scrolled to its start, middle and end, shows what
+// a bare label with the answer would show there.
+static bool drawnAsALabelDrawsIt(WindowDriver &d)
+{
+    auto label = d.widget<QLabel>("label_ans");
+    QWidget *view = d.widget<QAbstractScrollArea>("answerArea")->viewport();
+    QScrollBar *bar = d.widget<QAbstractScrollArea>("answerArea")->horizontalScrollBar();
+    QLabel bare(label->text());
+    bare.setFont(label->font());
+    bare.resize(label->size());
+    for (int offset : {0, bar->maximum() / 2 + 1, bar->maximum()}) {
+        bar->setValue(offset);
+        if (!alike(view->grab().toImage(), bare.grab(QRect(QPoint(bar->value(), 0), view->size())).toImage()))
+            return false;
+    }
+    return true;
+}
+
 // Whether the answer shows the built text with exactly the letters at the
 // starts in red, then the starts' 1-based positions, and can be scrolled to
 // its end.
@@ -120,7 +148,8 @@ static bool answerShows(WindowDriver &d, const QVector<bool> &starts)
     }
     return area->horizontalScrollBar()->maximum() == qMax(0, width - area->viewport()->width())
         && label->width() == qMax(width, area->viewport()->width())
-        && shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".");
+        && shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".")
+        && drawnAsALabelDrawsIt(d);
 }
 
 // Whether the window stands as the form puts it, grown by one factor, fits
@@ -286,9 +315,9 @@ private slots:
         QScopedPointer<QMenu> barsMenu(d.window.createPopupMenu());
         QVERIFY(!barsMenu || barsMenu->isEmpty());
         QStringList names;
-        for (const char *name : {"lineS", "lineT", "tableWidget", "listWidget"})
+        for (const char *name : {"lineS", "lineT", "tableWidget", "listWidget", "answerArea"})
             names << QAccessible::queryAccessibleInterface(d.widget(name))->text(QAccessible::Name);
-        QCOMPARE(names, QStringList({"Текст:", "Образец:", "Суффиксы и их классы", "Отсортированные суффиксы"}));
+        QCOMPARE(names, QStringList({"Текст:", "Образец:", "Суффиксы и их классы", "Отсортированные суффиксы", "Ответ"}));
     }
 
     // A step whose candidates are all out of view brings the first of them to
@@ -402,6 +431,42 @@ private slots:
         QCOMPARE(d.text("label_4"), QString("Воспользуемся двумя бинпоисками для отсечения\nсуффиксов, в которых буква №%1"
                                             " не равна '%2'").arg(typed.size()).arg(typed.back()));
         QCOMPARE(d.text("label_ans"), answer);
+        QVERIFY(drawnAsALabelDrawsIt(d));
+    }
+
+    // The answer strip is the stop after the list when the user tabs through
+    // the window, and scrolls as Qt's views do: an arrow by a letter, a page by
+    // its width, a wheel notch by three letters, End to the positions.
+    void answerStripScrolls()
+    {
+        WindowDriver d;
+        const QString text = oracle::TextSource(4).text(600, "abcdefghijklmnopqrstuvwxyz");
+        d.build(text);
+        d.stepToEnd();
+        d.find(text.mid(300, 3));
+        d.stepToEnd();
+        d.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        d.list()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto area = d.widget<QAbstractScrollArea>("answerArea");
+        QCOMPARE(QApplication::focusWidget(), area);
+        QScrollBar *bar = area->horizontalScrollBar();
+        QVector<int> at{bar->value()};
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_PageDown, Qt::Key_Left}) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            at << bar->value();
+        }
+        const QPoint middle = area->viewport()->rect().center();
+        QWheelEvent notch(middle, area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area->viewport(), &notch);
+        at << bar->value();
+        const int letter = area->fontMetrics().averageCharWidth();
+        QVERIFY(at[1] - at[0] >= letter && at[2] - at[1] == area->viewport()->width() && at[2] - at[3] >= letter
+                && at[4] - at[3] >= 3 * letter);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QCOMPARE(d.widget("label_ans")->geometry().right() + 1, area->viewport()->width());
     }
 
     void drawnAsQtDrawsIt_data()
