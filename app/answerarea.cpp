@@ -127,6 +127,8 @@ bool AnswerArea::eventFilter(QObject *watched, QEvent *event)
 // own in the label's text colour.
 void AnswerArea::paintEvent(QPaintEvent *event)
 {
+    if (hasFocus())
+        drawFocusFrame();
     if (!drawsText())
         return;
     const QTextBlock block = shown->firstBlock();
@@ -158,6 +160,28 @@ void AnswerArea::paintEvent(QPaintEvent *event)
         for (const QGlyphRun &run : line.glyphRuns(start, end - start))
             painter.drawGlyphRun(layout->position(), run);
     }
+}
+
+// The keyboard's place is shown as the style shows it on its own views.
+void AnswerArea::drawFocusFrame()
+{
+    QStyleOptionFocusRect option;
+    option.initFrom(viewport());
+    option.backgroundColor = palette().color(QPalette::Window);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void AnswerArea::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void AnswerArea::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void AnswerArea::resizeEvent(QResizeEvent *)

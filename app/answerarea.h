@@ -38,10 +38,13 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void layOut();
     void placeLabel();
+    void drawFocusFrame();
     bool drawsText() const { return shown != nullptr; }
 
     QLabel *label;
