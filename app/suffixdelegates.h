@@ -30,9 +30,6 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
-
-private:
-    mutable CharWidths charWidths;
 };
 
 // Rows of the sorted-suffix list. Every row is a suffix of the built text, so
@@ -56,8 +53,6 @@ private:
     void paintInView(QPainter *painter, QStyleOptionViewItem &row, int viewWidth) const;
 
     QString widestRow;
-    // Whether sums of advances place the characters of every row where Qt does.
-    bool trimmable = true;
     mutable CharWidths charWidths;
     mutable QSize rowSize;
 };

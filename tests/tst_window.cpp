@@ -119,6 +119,18 @@ static bool answerShows(WindowDriver &d, const QVector<bool> &starts)
         && shown.toPlainText().endsWith(positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".");
 }
 
+// Qt's standard delegate, which gives every row the size of the longest, as a
+// list of uniform rows asks one row only.
+struct LongestRowSize : QStyledItemDelegate
+{
+    LongestRowSize(int longest, QObject *parent) : QStyledItemDelegate(parent), longest(longest) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index.siblingAtRow(longest));
+    }
+    int longest;
+};
+
 // The real window, driven as a user drives it: what it shows at start and at
 // any font, the help box, and what a construction and a search leave on
 // screen, for worked examples, for long texts, and for a user who clicks at
@@ -287,18 +299,29 @@ private slots:
     void drawnAsQtDrawsIt_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz");
-        QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ");
-        QTest::newRow("Cyrillic and surrogate pairs") << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀"));
-        QTest::newRow("rows longer than a run Qt shapes at once") << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,");
+        QTest::addColumn<QFont>("font"); // the list's, once it has been measured in the window's
+        const QFont dejaVu9("DejaVu Sans", 9);
+        const QFont dejaVu11("DejaVu Sans", 11);
+        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11;
+        QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11;
+        QTest::newRow("Cyrillic and surrogate pairs") << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀"))
+                                                      << dejaVu11;
+        QTest::newRow("rows longer than a run Qt shapes at once") << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,")
+                                                                  << dejaVu11;
+        QTest::newRow("20,000 letters, ligatures of three") << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil")
+                                                            << dejaVu9;
+        QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9;
+        QTest::newRow("right-to-left words among left-to-right ones")
+            << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام")) << dejaVu9;
     }
 
     // The table and the list look exactly as with Qt's standard delegate, which
-    // lays out every string in full, with the list scrolled anywhere, and the
-    // list scrolls as far as its longest row.
+    // lays out every string in full, with the list scrolled anywhere and a row
+    // of it with the focus, and the list scrolls as far as its longest row.
     void drawnAsQtDrawsIt()
     {
         QFETCH(QString, text);
+        QFETCH(QFont, font);
         WindowDriver d;
         for (const QString &built : {QString("a short text first"), text}) {
             d.build(built);
@@ -308,11 +331,15 @@ private slots:
         d.find(text.left(1));
         d.step();
         d.list()->selectionModel()->select(d.list()->model()->index(3, 0), QItemSelectionModel::Select);
+        d.window.activateWindow();
+        d.list()->setFocus();
+        d.list()->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        QVERIFY(QTest::qWaitForWindowActive(&d.window) && QApplication::focusWidget() == d.list());
         d.table()->verticalHeader()->setDefaultSectionSize(90); // several wrapped lines to a cell
         QCoreApplication::processEvents();
         QScrollBar *bar = d.list()->horizontalScrollBar();
         QVERIFY(bar->maximum() + d.list()->viewport()->width() >= d.list()->fontMetrics().boundingRect({}, 0, text).width());
-        d.list()->setFont(QFont("DejaVu Sans", 11)); // measured anew
+        d.list()->setFont(font); // measured anew
         QCoreApplication::processEvents();
         const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4, bar->maximum()};
         QVector<QImage> shown{d.table()->grab().toImage()};
@@ -323,8 +350,7 @@ private slots:
 
         QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}), QString("a b"));
         d.table()->setItemDelegateForColumn(0, nullptr);
-        d.list()->setItemDelegate(new QStyledItemDelegate(d.list()));
-        d.list()->setUniformItemSizes(false);
+        d.list()->setItemDelegate(new LongestRowSize(suffArr.rankOf[0], d.list()));
         QCoreApplication::processEvents();
         QCOMPARE(d.table()->grab().toImage(), shown[0]);
         for (int i = 0; i < offsets.size(); ++i) {
