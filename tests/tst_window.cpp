@@ -359,6 +359,41 @@ private slots:
         }
     }
 
+    // Letters typed into the list select the row that Qt's own search selects
+    // in a list of the same rows: case ignored, letters within the keyboard
+    // interval added up, the same letter again going on to the next row, the
+    // search wrapping around, a pause starting it afresh.
+    void keyboardSearchAsQt()
+    {
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(200);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
+        const QString letters = QString::fromUtf8("aAbB sSſkK\u212Aж");
+        oracle::TextSource source(12);
+        WindowDriver d;
+        d.build(source.text(80, QString::fromUtf8("aAabBsſK\u212A ")));
+        d.stepToEnd();
+        QListWidget qtOwn;
+        for (int r = 0; r < d.list()->count(); ++r)
+            qtOwn.addItem(d.list()->item(r)->text());
+        d.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {}, d.list()->visualItemRect(d.list()->item(2)).center());
+        QCOMPARE(QApplication::focusWidget(), d.list());
+        qtOwn.setCurrentRow(2);
+        QString letter = "a";
+        for (int i = 0; i < 150; ++i) {
+            if (source.pick(0, 6) == 0)
+                QTest::qWait(400);
+            if (source.pick(0, 3) > 0) // else the same letter again
+                letter = letters.mid(source.pick(0, letters.size()), 1);
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), letter == " " ? Qt::Key_Space : Qt::Key_unknown,
+                                letter, Qt::NoModifier);
+            qtOwn.keyboardSearch(letter);
+            QVERIFY2(d.list()->currentRow() == qtOwn.currentRow(), qPrintable(QString("key %1").arg(i)));
+        }
+    }
+
     // What Qt copies out of the list and the table, and what a user types into a
     // cell, stay what they are through rebuilds that replace every row and cell.
     // A rebuild or an edit leaves a cell's text until the next round writes it.
