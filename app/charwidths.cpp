@@ -117,55 +117,60 @@ qreal CharWidths::tabWidth(qreal x)
 }
 
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
-    : widths(widths), text(text), runScript(QChar::Script_Common)
+    : LineWalk(widths, text, Place())
+{
+}
+
+LineWalk::LineWalk(CharWidths &widths, const QString &text, const Place &from)
+    : widths(widths), text(text), place(from)
 {
 }
 
 qreal LineWalk::step()
 {
     int length;
-    const uint first = codePointAt(text, next, &length);
+    const uint first = codePointAt(text, place.next, &length);
     tab = first == '\t';
     qreal advance;
     if (tab || startsIsland(first)) {
-        const int end = tab ? next + 1 : islandEnd();
-        advance = tab ? widths.tabWidth(x) : widths.pieceWidth(text.mid(next, end - next));
-        next = end;
-        runLength = 0;
-        runScript = QChar::Script_Common;
+        const int end = tab ? place.next + 1 : islandEnd();
+        advance = tab ? widths.tabWidth(place.x) : widths.pieceWidth(text.mid(place.next, end - place.next));
+        place.next = end;
+        place.runLength = 0;
+        place.runScript = QChar::Script_Common;
     } else {
         advance = stepOverLeftToRight();
     }
-    x += advance;
+    place.x += advance;
     return advance;
 }
 
 // Left-to-right characters one after another, as long as shaping joins them.
 qreal LineWalk::stepOverLeftToRight()
 {
-    const int start = next;
+    const int start = place.next;
     int length;
-    uint current = codePointAt(text, next, &length);
+    uint current = codePointAt(text, place.next, &length);
     uint previous = current;
     int count = 0;
     for (;; ++count) {
         const int script = QChar::script(current);
         // A run takes the script of its first letter; punctuation, digits and
         // the like go with the run they stand in.
-        if (script > QChar::Script_Common && runScript <= QChar::Script_Common)
-            runScript = script;
-        next += length;
-        runLength += length;
+        if (script > QChar::Script_Common && place.runScript <= QChar::Script_Common)
+            place.runScript = script;
+        place.next += length;
+        place.runLength += length;
         if (atEnd())
             break;
-        const uint following = codePointAt(text, next, &length);
+        const uint following = codePointAt(text, place.next, &length);
         const int followingScript = QChar::script(following);
-        const bool newRun = runLength >= longestRun || following == '\t' || startsIsland(following)
-            || (followingScript > QChar::Script_Common && runScript > QChar::Script_Common
-                && followingScript != runScript && !isMark(following));
+        const bool newRun = place.runLength >= longestRun || following == '\t' || startsIsland(following)
+            || (followingScript > QChar::Script_Common && place.runScript > QChar::Script_Common
+                && followingScript != place.runScript && !isMark(following));
         if (newRun) {
-            runLength = 0;
-            runScript = QChar::Script_Common;
+            place.runLength = 0;
+            place.runScript = QChar::Script_Common;
             break;
         }
         if (widths.kerning(current, following) == 0)
@@ -179,14 +184,14 @@ qreal LineWalk::stepOverLeftToRight()
     case 1:
         return widths.width(previous) + widths.kerning(previous, current) + widths.width(current);
     default:
-        return widths.pieceWidth(text.mid(start, next - start));
+        return widths.pieceWidth(text.mid(start, place.next - start));
     }
 }
 
 // Where the right-to-left island that starts at the next character ends.
 int LineWalk::islandEnd() const
 {
-    int end = next;
+    int end = place.next;
     for (int length; end < text.size(); end += length) {
         const uint c = codePointAt(text, end, &length);
         if (isExplicitDirection(c))

@@ -55,11 +55,25 @@ private:
 class LineWalk
 {
 public:
-    LineWalk(CharWidths &widths, const QString &text);
+    // Where a walk stands between two steps, to go on from there later.
+    struct Place
+    {
+        int next = 0;
+        int runLength = 0;
+        int runScript = QChar::Script_Common;
+        qreal x = 0;
+    };
 
-    bool atEnd() const { return next >= text.size(); }
+    LineWalk(CharWidths &widths, const QString &text);
+    // Goes on from where another walk of the same text stood.
+    LineWalk(CharWidths &widths, const QString &text, const Place &from);
+
+    bool atEnd() const { return place.next >= text.size(); }
     // The code unit where the next step starts.
-    int position() const { return next; }
+    int position() const { return place.next; }
+    // Where the next step starts, in pixels from the start of the line.
+    qreal x() const { return place.x; }
+    const Place &standing() const { return place; }
     qreal step();
     // Whether the last step went over a tab.
     bool wasTab() const { return tab; }
@@ -70,10 +84,7 @@ private:
 
     CharWidths &widths;
     const QString &text;
-    int next = 0;
-    int runLength = 0;
-    int runScript;
-    qreal x = 0;
+    Place place;
     bool tab = false;
 };
 

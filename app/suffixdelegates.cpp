@@ -17,6 +17,10 @@ const int shortText = 256;
 // Characters kept beyond each edge of the view, in pixels, so that trimming
 // never shows at the edges.
 const int edgeMargin = 64;
+// Code units between the places remembered of a row's walk, and how many rows
+// have theirs remembered at most: a few kilobytes a row.
+const int placeEvery = 512;
+const int rowsWalked = 256;
 
 QStyle *styleOf(const QStyleOptionViewItem &option)
 {
@@ -103,14 +107,23 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
     if (!charWidths.measures(font)) {
         charWidths = CharWidths(font);
         rowSize = QSize();
+        walked.clear();
     }
     return charWidths;
+}
+
+QVector<LineWalk::Place> &SuffixRowDelegate::placesOf(int row) const
+{
+    if (walked.size() >= rowsWalked && !walked.contains(row))
+        walked.clear();
+    return walked[row];
 }
 
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     widestRow = shownOnOneLine(text);
     rowSize = QSize();
+    walked.clear();
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -144,7 +157,7 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const auto view = qobject_cast<const QAbstractItemView *>(row.widget);
     if (view && row.text.size() > shortText && row.direction == Qt::LeftToRight
         && (row.displayAlignment & Qt::AlignLeft) && row.decorationPosition == QStyleOptionViewItem::Left)
-        paintInView(painter, row, view->viewport()->width());
+        paintInView(painter, row, index.row(), view->viewport()->width());
     else
         draw(painter, row);
 }
@@ -157,7 +170,8 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 // right, and the painter carries the fraction, so every glyph lands where Qt
 // puts it. A tab ends a piece, since its width counts from the start of the
 // line.
-void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int viewWidth) const
+void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber,
+                                    int viewWidth) const
 {
     QStyleOptionViewItem frame = row;
     frame.text.clear();
@@ -167,16 +181,28 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
     QStyleOptionViewItem piece = row;
     keepOnlyText(piece);
     piece.textElideMode = Qt::ElideNone;
-    LineWalk walk(widthsFor(row.font), row.text);
-    qreal x = row.rect.left();
+    CharWidths &widths = widthsFor(row.font);
+    QVector<LineWalk::Place> &places = placesOf(rowNumber);
+    const qreal left = row.rect.left();
+    LineWalk::Place from;
+    for (const LineWalk::Place &place : qAsConst(places)) {
+        if (left + place.x >= -edgeMargin)
+            break;
+        from = place;
+    }
+    LineWalk walk(widths, row.text, from);
+    qreal x = left + walk.x();
     qreal pieceLeft = x;
-    int first = 0;
+    int first = walk.position();
     while (!walk.atEnd() && x < viewWidth + edgeMargin) {
-        const int from = walk.position();
-        const qreal before = x;
-        x += walk.step();
-        if (walk.wasTab() && before > -edgeMargin)
-            drawText(painter, piece, row.text.mid(first, from - first), pieceLeft);
+        const int before = walk.position();
+        const qreal beforeX = x;
+        walk.step();
+        x = left + walk.x();
+        if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
+            places.append(walk.standing());
+        if (walk.wasTab() && beforeX > -edgeMargin)
+            drawText(painter, piece, row.text.mid(first, before - first), pieceLeft);
         if (walk.wasTab() || x < -edgeMargin) {
             pieceLeft = x;
             first = walk.position();
