@@ -6,6 +6,8 @@ namespace {
 
 // Qt shapes a line in runs of one script and at most this many code units.
 const int longestRun = 4096;
+// The most code units of pieces whose widths are kept, a megabyte or so.
+const int mostCachedUnits = 1 << 19;
 
 QString &appendCodePoint(QString &text, uint codePoint)
 {
@@ -96,6 +98,12 @@ qreal CharWidths::pieceWidth(const QString &piece)
 {
     auto found = pieces.constFind(piece);
     if (found == pieces.constEnd()) {
+        // Right-to-left islands can be as long as the text, one for every row.
+        cachedUnits += piece.size();
+        if (cachedUnits > mostCachedUnits) {
+            pieces.clear();
+            cachedUnits = piece.size();
+        }
         // A line that starts with a left-to-right mark runs left to right,
         // whatever its first letter; the mark itself takes no room.
         found = pieces.insert(piece, textAdvance(drawnFont, leftToRightMark + piece));
