@@ -6,6 +6,8 @@ namespace {
 
 // Qt shapes a line in runs of one script and at most this many code units.
 const int longestRun = 4096;
+// The most code units of pieces whose widths are kept, a megabyte or so.
+const int mostCachedUnits = 1 << 19;
 
 QString &appendCodePoint(QString &text, uint codePoint)
 {
@@ -35,17 +37,9 @@ bool isMark(uint codePoint)
     }
 }
 
-// Characters that Qt lays out other than one after another at their own
-// widths: tabs, line separators, objects, and whatever the bidirectional
-// algorithm may move.
-bool breaksTheWalk(uint codePoint)
+bool isExplicitDirection(uint codePoint)
 {
-    switch (codePoint) {
-    case '\t': case QChar::LineSeparator: case QChar::ObjectReplacementCharacter:
-        return true;
-    }
     switch (QChar::direction(codePoint)) {
-    case QChar::DirR: case QChar::DirAL: case QChar::DirAN:
     case QChar::DirLRE: case QChar::DirLRO: case QChar::DirRLE: case QChar::DirRLO: case QChar::DirPDF:
     case QChar::DirLRI: case QChar::DirRLI: case QChar::DirFSI: case QChar::DirPDI:
         return true;
@@ -53,6 +47,19 @@ bool breaksTheWalk(uint codePoint)
         return false;
     }
 }
+
+// Characters that the bidirectional algorithm may move out of logical order.
+bool startsIsland(uint codePoint)
+{
+    switch (QChar::direction(codePoint)) {
+    case QChar::DirR: case QChar::DirAL: case QChar::DirAN:
+        return true;
+    default:
+        return isExplicitDirection(codePoint);
+    }
+}
+
+const QChar leftToRightMark(0x200E);
 
 } // namespace
 
@@ -87,45 +94,118 @@ qreal CharWidths::kerning(uint first, uint second)
     return *found;
 }
 
+qreal CharWidths::pieceWidth(const QString &piece)
+{
+    auto found = pieces.constFind(piece);
+    if (found == pieces.constEnd()) {
+        // Right-to-left islands can be as long as the text, one for every row.
+        cachedUnits += piece.size();
+        if (cachedUnits > mostCachedUnits) {
+            pieces.clear();
+            cachedUnits = piece.size();
+        }
+        // A line that starts with a left-to-right mark runs left to right,
+        // whatever its first letter; the mark itself takes no room.
+        found = pieces.insert(piece, textAdvance(drawnFont, leftToRightMark + piece));
+    }
+    return *found;
+}
+
+qreal CharWidths::tabWidth(qreal x)
+{
+    // Qt finds the next tab stop in its fixed-point 64ths of a pixel, and
+    // rounds the number of stops before x to a 64th: a tab that starts a
+    // 128th of a stop short of one goes on to the next.
+    if (tabStop <= 0)
+        tabStop = textAdvance(drawnFont, QStringLiteral("\t"));
+    const qint64 stop = qRound64(tabStop * 64);
+    const qint64 at = qRound64(x * 64);
+    const qint64 stopsBefore = ((at << 6) + stop / 2) / stop >> 6;
+    return ((stopsBefore + 1) * stop - at) / 64.0;
+}
+
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
-    : widths(widths), text(text), runScript(QChar::Script_Common)
+    : LineWalk(widths, text, Place())
+{
+}
+
+LineWalk::LineWalk(CharWidths &widths, const QString &text, const Place &from)
+    : widths(widths), text(text), place(from)
 {
 }
 
 qreal LineWalk::step()
 {
     int length;
-    const uint current = codePointAt(text, next, &length);
-    const int script = QChar::script(current);
-    // A run takes the script of its first letter; punctuation, digits and
-    // the like go with the run they stand in.
-    if (script > QChar::Script_Common && runScript <= QChar::Script_Common)
-        runScript = script;
-    next += length;
-    runLength += length;
-
-    qreal advance = widths.width(current);
-    if (atEnd())
-        return advance;
-    const uint following = codePointAt(text, next, &length);
-    const int followingScript = QChar::script(following);
-    const bool newRun = runLength >= longestRun
-        || (followingScript > QChar::Script_Common && runScript > QChar::Script_Common
-            && followingScript != runScript && !isMark(following));
-    if (newRun) {
-        runLength = 0;
-        runScript = QChar::Script_Common;
+    const uint first = codePointAt(text, place.next, &length);
+    tab = first == '\t';
+    qreal advance;
+    if (tab || startsIsland(first)) {
+        const int end = tab ? place.next + 1 : islandEnd();
+        advance = tab ? widths.tabWidth(place.x) : widths.pieceWidth(text.mid(place.next, end - place.next));
+        place.next = end;
+        place.runLength = 0;
+        place.runScript = QChar::Script_Common;
     } else {
-        advance += widths.kerning(current, following);
+        advance = stepOverLeftToRight();
     }
+    place.x += advance;
     return advance;
 }
 
-bool walkable(const QString &text)
+// Left-to-right characters one after another, as long as shaping joins them.
+qreal LineWalk::stepOverLeftToRight()
 {
-    for (int i = 0, length; i < text.size(); i += length) {
-        if (breaksTheWalk(codePointAt(text, i, &length)))
-            return false;
+    const int start = place.next;
+    int length;
+    uint current = codePointAt(text, place.next, &length);
+    uint previous = current;
+    int count = 0;
+    for (;; ++count) {
+        const int script = QChar::script(current);
+        // A run takes the script of its first letter; punctuation, digits and
+        // the like go with the run they stand in.
+        if (script > QChar::Script_Common && place.runScript <= QChar::Script_Common)
+            place.runScript = script;
+        place.next += length;
+        place.runLength += length;
+        if (atEnd())
+            break;
+        const uint following = codePointAt(text, place.next, &length);
+        const int followingScript = QChar::script(following);
+        const bool newRun = place.runLength >= longestRun || following == '\t' || startsIsland(following)
+            || (followingScript > QChar::Script_Common && place.runScript > QChar::Script_Common
+                && followingScript != place.runScript && !isMark(following));
+        if (newRun) {
+            place.runLength = 0;
+            place.runScript = QChar::Script_Common;
+            break;
+        }
+        if (widths.kerning(current, following) == 0)
+            break;
+        previous = current;
+        current = following;
     }
-    return true;
+    switch (count) {
+    case 0:
+        return widths.width(current);
+    case 1:
+        return widths.width(previous) + widths.kerning(previous, current) + widths.width(current);
+    default:
+        return widths.pieceWidth(text.mid(start, place.next - start));
+    }
+}
+
+// Where the right-to-left island that starts at the next character ends.
+int LineWalk::islandEnd() const
+{
+    int end = place.next;
+    for (int length; end < text.size(); end += length) {
+        const uint c = codePointAt(text, end, &length);
+        if (isExplicitDirection(c))
+            return text.size();
+        if (c == '\t' || QChar::direction(c) == QChar::DirL)
+            break;
+    }
+    return end;
 }

@@ -5,9 +5,10 @@
 #include <QHash>
 #include <QString>
 
-// Widths of characters and kerning between neighbours in one font,
-// remembered, so that where a character of a long text lands on its line is
-// a sum instead of a layout. A surrogate pair is one character.
+// Widths of characters, of the pieces of text Qt shapes as a whole, and of
+// tabs in one font, remembered, so that where a character of a long text
+// lands on its line is a sum instead of a layout. A surrogate pair is one
+// character.
 class CharWidths
 {
 public:
@@ -20,40 +21,80 @@ public:
     qreal width(uint codePoint);
     // What laying out the two characters together adds to their two widths.
     qreal kerning(uint first, uint second);
+    // The width of a piece of a line that Qt shapes apart from its neighbours,
+    // laid out left to right as a line of its own.
+    qreal pieceWidth(const QString &piece);
+    // The width of a tab that starts x pixels from the start of its line.
+    qreal tabWidth(qreal x);
 
 private:
     QFont drawnFont;
     QHash<uint, qreal> widths;
     QHash<quint64, qreal> kernings;
+    QHash<QString, qreal> pieces;
+    int cachedUnits = 0;
+    qreal tabStop = 0;
 };
 
-// Walks a text from its start as Qt lays it out on one line. Each step gives
-// the advance of one character, Qt's place for the next character minus its
-// place for this one: the character's width plus the kerning toward the next
-// one, unless Qt shapes the two apart (a change of script, or a run of 4096
-// code units full). Exact where shaping acts between neighbours only (Latin,
-// Cyrillic, Greek, CJK and the like); texts that Qt reorders or that hold
-// tabs, whose width depends on where they stand, must not be walked.
+// Walks a text from its start as Qt lays it out on one line, a piece at a
+// time; each step gives the piece's advance, Qt's place for the next piece
+// minus its place for this one. Qt shapes a line in items, split where the
+// script, the direction or the kind of character changes and after 4096
+// code units; shaping joins neighbours only within an item. A piece is
+// - a run of characters of one item that shaping joins: a character alone,
+//   or neighbours that laid out together differ from the sum of their
+//   widths (kerning, ligatures, which can chain over three letters or more,
+//   as "ffi" does in DejaVu Sans), measured whole by Qt;
+// - a tab, as wide as the distance to the next tab stop;
+// - a right-to-left island: from a right-to-left letter or an Arabic digit
+//   up to the next left-to-right letter or tab. The bidirectional algorithm
+//   reorders characters within the island only, so the island's width does
+//   not depend on where it stands; an explicit embedding, override or
+//   isolate makes an island of the rest of the text.
+// Where one step ends, the text can be cut: laid out from there, the rest
+// lands where it does in the whole line, tabs but counting from the start
+// of their line. This rests on one premise, true of the fonts at hand: two
+// neighbours that show no interaction laid out alone show none within a
+// line either, apart from ligatures exactly as wide as their letters, where
+// a cut changes the glyph but no place. Qt gives European digits after a tab
+// the direction of a right-to-left letter before the tab, which the walk
+// does not: there a kerning between the digits and what follows them may
+// differ.
 class LineWalk
 {
 public:
-    LineWalk(CharWidths &widths, const QString &text);
+    // Where a walk stands between two steps, to go on from there later.
+    struct Place
+    {
+        int next = 0;
+        int runLength = 0;
+        int runScript = QChar::Script_Common;
+        qreal x = 0;
+    };
 
-    bool atEnd() const { return next >= text.size(); }
+    LineWalk(CharWidths &widths, const QString &text);
+    // Goes on from where another walk of the same text stood.
+    LineWalk(CharWidths &widths, const QString &text, const Place &from);
+
+    bool atEnd() const { return place.next >= text.size(); }
     // The code unit where the next step starts.
-    int position() const { return next; }
+    int position() const { return place.next; }
+    // Where the next step starts, in pixels from the start of the line.
+    qreal x() const { return place.x; }
+    const Place &standing() const { return place; }
     qreal step();
+    // Whether the last step went over a tab.
+    bool wasTab() const { return tab; }
 
 private:
+    qreal stepOverLeftToRight();
+    int islandEnd() const;
+
     CharWidths &widths;
     const QString &text;
-    int next = 0;
-    int runLength = 0;
-    int runScript;
+    Place place;
+    bool tab = false;
 };
-
-// True when LineWalk gives Qt's places for the characters of text.
-bool walkable(const QString &text);
 
 // The width of text laid out on one line in font.
 qreal textAdvance(const QFont &font, const QString &text);

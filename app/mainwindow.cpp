@@ -3,6 +3,7 @@
 
 #include "answerarea.h"
 #include "display.h"
+#include "keyboardsearch.h"
 #include "rowtooltips.h"
 #include "sliceitem.h"
 #include "suffarr.h"
@@ -48,6 +49,7 @@ MainWindow::MainWindow(QWidget *parent)
     rowDelegate = new SuffixRowDelegate(ui->listWidget);
     ui->listWidget->setItemDelegate(rowDelegate);
     ui->listWidget->setUniformItemSizes(true);
+    new KeyboardSearch(ui->listWidget);
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
     answerArea = new AnswerArea(ui->label_ans);
     rowTooltips = new RowTooltips(ui->tableWidget, ui->listWidget);

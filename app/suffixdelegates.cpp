@@ -17,6 +17,10 @@ const int shortText = 256;
 // Characters kept beyond each edge of the view, in pixels, so that trimming
 // never shows at the edges.
 const int edgeMargin = 64;
+// Code units between the places remembered of a row's walk, and how many rows
+// have theirs remembered at most: a few kilobytes a row.
+const int placeEvery = 512;
+const int rowsWalked = 256;
 
 QStyle *styleOf(const QStyleOptionViewItem &option)
 {
@@ -40,6 +44,38 @@ void keepOnlyText(QStyleOptionViewItem &item)
     item.features &= ~QStyleOptionViewItem::Alternate;
 }
 
+// Draws the item's text from a rectangle that starts at left, a fraction of
+// a pixel included.
+void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left)
+{
+    if (text.isEmpty())
+        return;
+    item.text = text;
+    const int pixel = int(std::floor(left));
+    item.rect.setLeft(pixel);
+    painter->save();
+    painter->translate(left - pixel, 0);
+    draw(painter, item);
+    painter->restore();
+}
+
+// The focus frame as the style draws it over an item.
+void drawFocusFrame(QPainter *painter, const QStyleOptionViewItem &item)
+{
+    QStyle *style = styleOf(item);
+    QStyleOptionFocusRect focus;
+    focus.QStyleOption::operator=(item);
+    focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &item, item.widget);
+    focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+    const QPalette::ColorGroup group = item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    focus.backgroundColor = item.palette.color(group, item.state & QStyle::State_Selected ? QPalette::Highlight
+                                                                                         : QPalette::Window);
+    painter->save();
+    painter->setClipRect(item.rect);
+    style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, item.widget);
+    painter->restore();
+}
+
 } // namespace
 
 QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
@@ -55,16 +91,13 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     if (cell.text.size() > shortText) {
         // Wrapped or not, the cell shows no more than its lines can hold, and
         // elides its last line because more text follows. A beginning twice
-        // as wide as all those lines and two more keeps both true; a rough
-        // sum of widths is enough for that.
-        if (!charWidths.measures(cell.font))
-            charWidths = CharWidths(cell.font);
+        // as wide as all those lines and two more keeps both true.
         const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 2;
-        const qreal budget = 2.0 * lines * cell.rect.width();
-        LineWalk walk(charWidths, cell.text);
-        for (qreal width = 0; !walk.atEnd() && width <= budget;)
-            width += walk.step();
-        cell.text.truncate(walk.position());
+        const qreal wideEnough = 2.0 * lines * cell.rect.width();
+        int length = shortText;
+        while (length < cell.text.size() && textAdvance(cell.font, cell.text.left(length)) <= wideEnough)
+            length *= 2;
+        cell.text.truncate(length);
     }
     draw(painter, cell);
 }
@@ -74,38 +107,44 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
     if (!charWidths.measures(font)) {
         charWidths = CharWidths(font);
         rowSize = QSize();
+        walked.clear();
     }
     return charWidths;
+}
+
+QVector<LineWalk::Place> &SuffixRowDelegate::placesOf(int row) const
+{
+    if (walked.size() >= rowsWalked && !walked.contains(row))
+        walked.clear();
+    return walked[row];
 }
 
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     widestRow = shownOnOneLine(text);
-    trimmable = walkable(widestRow);
     rowSize = QSize();
+    walked.clear();
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     CharWidths &widths = widthsFor(option.font);
     if (!rowSize.isValid()) {
-        // Qt's own measure of the whole text. A row that draws only what is in
-        // view places it by the sums of advances, and where shaping reaches
-        // further than neighbours those can come out wider: the row must be
-        // wide enough for them too.
+        // Qt's own measure of the whole text, and the sum of its pieces, by
+        // which a row that draws only what is in view places them: the two
+        // agree, but should a font shape across pieces, the row is still
+        // wide enough for either.
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);
         whole.text = widestRow;
         rowSize = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
-        if (trimmable) {
-            whole.text.clear();
-            const int margins = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(),
-                                                                  option.widget).width();
-            qreal sum = 0;
-            for (LineWalk walk(widths, widestRow); !walk.atEnd();)
-                sum += walk.step();
-            rowSize.setWidth(qMax(rowSize.width(), margins + int(std::ceil(sum))));
-        }
+        whole.text.clear();
+        const int margins = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(),
+                                                              option.widget).width();
+        qreal sum = 0;
+        for (LineWalk walk(widths, widestRow); !walk.atEnd();)
+            sum += walk.step();
+        rowSize.setWidth(qMax(rowSize.width(), margins + int(std::ceil(sum))));
     }
     return rowSize;
 }
@@ -116,43 +155,66 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     QStyleOptionViewItem row = option;
     initStyleOption(&row, index);
     const auto view = qobject_cast<const QAbstractItemView *>(row.widget);
-    // A style may draw the focus over the text, so the one row with the focus
-    // is drawn whole.
-    if (trimmable && view && row.text.size() > shortText && row.direction == Qt::LeftToRight
-        && (row.displayAlignment & Qt::AlignLeft) && !(row.state & QStyle::State_HasFocus))
-        paintInView(painter, row, view->viewport()->width());
+    if (view && row.text.size() > shortText && row.direction == Qt::LeftToRight
+        && (row.displayAlignment & Qt::AlignLeft) && row.decorationPosition == QStyleOptionViewItem::Left)
+        paintInView(painter, row, index.row(), view->viewport()->width());
     else
         draw(painter, row);
 }
 
-// Draws the row without its text, then only the characters in view, from a
-// rectangle that starts where the first of them does. The row's own layout
-// would put that character a fraction of a pixel further right, and the
-// painter carries the fraction, so every glyph lands where Qt puts it.
-void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int viewWidth) const
+// Draws the row as the style does, in its order: the row without its text
+// and without its focus frame, then only the characters in view, then the
+// focus frame over them. The characters go in pieces that each start where
+// Qt lays out their first character, from a rectangle that starts there: the
+// row's own layout would put that character a fraction of a pixel further
+// right, and the painter carries the fraction, so every glyph lands where Qt
+// puts it. A tab ends a piece, since its width counts from the start of the
+// line.
+void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber,
+                                    int viewWidth) const
 {
     QStyleOptionViewItem frame = row;
     frame.text.clear();
+    frame.state &= ~QStyle::State_HasFocus;
     draw(painter, frame);
 
-    LineWalk walk(widthsFor(row.font), row.text);
-    qreal start = row.rect.left();
-    qreal end = start;
-    int first = 0;
-    while (!walk.atEnd() && end < viewWidth + edgeMargin) {
-        end += walk.step();
-        if (end < -edgeMargin) {
-            start = end;
+    QStyleOptionViewItem piece = row;
+    keepOnlyText(piece);
+    piece.textElideMode = Qt::ElideNone;
+    CharWidths &widths = widthsFor(row.font);
+    QVector<LineWalk::Place> &places = placesOf(rowNumber);
+    const qreal left = row.rect.left();
+    LineWalk::Place from;
+    for (const LineWalk::Place &place : qAsConst(places)) {
+        if (left + place.x >= -edgeMargin)
+            break;
+        from = place;
+    }
+    LineWalk walk(widths, row.text, from);
+    qreal x = left + walk.x();
+    qreal pieceLeft = x;
+    int first = walk.position();
+    while (!walk.atEnd() && x < viewWidth + edgeMargin) {
+        const int before = walk.position();
+        const qreal beforeX = x;
+        walk.step();
+        x = left + walk.x();
+        if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
+            places.append(walk.standing());
+        if (walk.wasTab() && beforeX > -edgeMargin)
+            drawText(painter, piece, row.text.mid(first, before - first), pieceLeft);
+        if (walk.wasTab() || x < -edgeMargin) {
+            pieceLeft = x;
             first = walk.position();
         }
     }
-    row.text = row.text.mid(first, walk.position() - first);
-    row.textElideMode = Qt::ElideNone;
-    const int pixel = int(std::floor(start));
-    row.rect.setLeft(pixel);
-    keepOnlyText(row);
-    painter->save();
-    painter->translate(start - pixel, 0);
-    draw(painter, row);
-    painter->restore();
+    if (x > -edgeMargin)
+        drawText(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft);
+
+    if (row.state & QStyle::State_HasFocus) {
+        // The focus frame lies in the text's rectangle, which does not
+        // depend on the text: any text stands in for the whole row.
+        row.text = row.text.left(1);
+        drawFocusFrame(painter, row);
+    }
 }

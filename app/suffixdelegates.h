@@ -10,7 +10,9 @@
 
 #include "charwidths.h"
 
+#include <QHash>
 #include <QStyledItemDelegate>
+#include <QVector>
 
 // Shows a suffix on one line, as the text field shows the text: where Qt's
 // standard delegate breaks the line at a line feed, it shows a blank.
@@ -30,9 +32,6 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
-
-private:
-    mutable CharWidths charWidths;
 };
 
 // Rows of the sorted-suffix list. Every row is a suffix of the built text, so
@@ -53,13 +52,16 @@ public:
 
 private:
     CharWidths &widthsFor(const QFont &font) const;
-    void paintInView(QPainter *painter, QStyleOptionViewItem &row, int viewWidth) const;
+    QVector<LineWalk::Place> &placesOf(int row) const;
+    void paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber, int viewWidth) const;
 
     QString widestRow;
-    // Whether sums of advances place the characters of every row where Qt does.
-    bool trimmable = true;
     mutable CharWidths charWidths;
     mutable QSize rowSize;
+    // By row, where the walks of its text stood every so many characters: a
+    // row drawn again, scrolled anywhere, is walked from the last of them
+    // before the view only.
+    mutable QHash<int, QVector<LineWalk::Place>> walked;
 };
 
 #endif // SUFFIXDELEGATES_H

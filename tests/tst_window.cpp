@@ -197,6 +197,18 @@ static void checkLayout(WindowDriver &d, QSize screen)
         QVERIFY(b->sizeHint().width() <= b->width() + 1 && b->sizeHint().height() <= b->height());
 }
 
+// Qt's standard delegate, which gives every row the size of the longest, as a
+// list of uniform rows asks one row only.
+struct LongestRowSize : QStyledItemDelegate
+{
+    LongestRowSize(int longest, QObject *parent) : QStyledItemDelegate(parent), longest(longest) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index.siblingAtRow(longest));
+    }
+    int longest;
+};
+
 // The real window, driven as a user drives it: what it shows at start and at
 // any font, the help box, and what a construction and a search leave on
 // screen, for worked examples, for long texts, and for a user who clicks at
@@ -472,18 +484,29 @@ private slots:
     void drawnAsQtDrawsIt_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz");
-        QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ");
-        QTest::newRow("Cyrillic and surrogate pairs") << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀"));
-        QTest::newRow("rows longer than a run Qt shapes at once") << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,");
+        QTest::addColumn<QFont>("font"); // the list's, once it has been measured in the window's
+        const QFont dejaVu9("DejaVu Sans", 9);
+        const QFont dejaVu11("DejaVu Sans", 11);
+        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11;
+        QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11;
+        QTest::newRow("Cyrillic and surrogate pairs") << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀"))
+                                                      << dejaVu11;
+        QTest::newRow("rows longer than a run Qt shapes at once") << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,")
+                                                                  << dejaVu11;
+        QTest::newRow("20,000 letters, ligatures of three") << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil")
+                                                            << dejaVu9;
+        QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9;
+        QTest::newRow("right-to-left words among left-to-right ones")
+            << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام")) << dejaVu9;
     }
 
     // The table and the list look exactly as with Qt's standard delegate, which
-    // lays out every string in full, with the list scrolled anywhere, and the
-    // list scrolls as far as its longest row.
+    // lays out every string in full, with the list scrolled anywhere and a row
+    // of it with the focus, and the list scrolls as far as its longest row.
     void drawnAsQtDrawsIt()
     {
         QFETCH(QString, text);
+        QFETCH(QFont, font);
         WindowDriver d;
         for (const QString &built : {QString("a short text first"), text}) {
             d.build(built);
@@ -493,11 +516,15 @@ private slots:
         d.find(text.left(1));
         d.step();
         d.list()->selectionModel()->select(d.list()->model()->index(3, 0), QItemSelectionModel::Select);
+        d.window.activateWindow();
+        d.list()->setFocus();
+        d.list()->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        QVERIFY(QTest::qWaitForWindowActive(&d.window) && QApplication::focusWidget() == d.list());
         d.table()->verticalHeader()->setDefaultSectionSize(90); // several wrapped lines to a cell
         QCoreApplication::processEvents();
         QScrollBar *bar = d.list()->horizontalScrollBar();
         QVERIFY(bar->maximum() + d.list()->viewport()->width() >= d.list()->fontMetrics().boundingRect({}, 0, text).width());
-        d.list()->setFont(QFont("DejaVu Sans", 11)); // measured anew
+        d.list()->setFont(font); // measured anew
         QCoreApplication::processEvents();
         const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4, bar->maximum()};
         QVector<QImage> shown{d.table()->grab().toImage()};
@@ -508,13 +535,47 @@ private slots:
 
         QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}), QString("a b"));
         d.table()->setItemDelegateForColumn(0, nullptr);
-        d.list()->setItemDelegate(new QStyledItemDelegate(d.list()));
-        d.list()->setUniformItemSizes(false);
+        d.list()->setItemDelegate(new LongestRowSize(suffArr.rankOf[0], d.list()));
         QCoreApplication::processEvents();
         QCOMPARE(d.table()->grab().toImage(), shown[0]);
         for (int i = 0; i < offsets.size(); ++i) {
             bar->setValue(offsets[i]);
             QVERIFY2(d.list()->viewport()->grab().toImage() == shown[i + 1], qPrintable(QString("list at %1").arg(offsets[i])));
+        }
+    }
+
+    // Letters typed into the list select the row that Qt's own search selects
+    // in a list of the same rows: case ignored, letters within the keyboard
+    // interval added up, the same letter again going on to the next row, the
+    // search wrapping around, a pause starting it afresh.
+    void keyboardSearchAsQt()
+    {
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(200);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
+        const QString letters = QString::fromUtf8("aAbB sSſkK\u212Aж");
+        oracle::TextSource source(12);
+        WindowDriver d;
+        d.build(source.text(80, QString::fromUtf8("aAabBsſK\u212A ")));
+        d.stepToEnd();
+        QListWidget qtOwn;
+        for (int r = 0; r < d.list()->count(); ++r)
+            qtOwn.addItem(d.list()->item(r)->text());
+        d.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {}, d.list()->visualItemRect(d.list()->item(2)).center());
+        QCOMPARE(QApplication::focusWidget(), d.list());
+        qtOwn.setCurrentRow(2);
+        QString letter = "a";
+        for (int i = 0; i < 150; ++i) {
+            if (source.pick(0, 6) == 0)
+                QTest::qWait(400);
+            if (source.pick(0, 3) > 0) // else the same letter again
+                letter = letters.mid(source.pick(0, letters.size()), 1);
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), letter == " " ? Qt::Key_Space : Qt::Key_unknown,
+                                letter, Qt::NoModifier);
+            qtOwn.keyboardSearch(letter);
+            QVERIFY2(d.list()->currentRow() == qtOwn.currentRow(), qPrintable(QString("key %1").arg(i)));
         }
     }
 

@@ -1,0 +1,43 @@
+#ifndef KEYBOARDSEARCH_H
+#define KEYBOARDSEARCH_H
+
+// Letters typed into the list of sorted suffixes select the next row that
+// begins with them, as in any Qt view: letters typed within the keyboard
+// input interval add up, the search starts at the current row, or after it
+// for a new search or the same letter again, wraps around, and ignores case.
+// Qt's own search reads every row's string from the current one on, and a
+// string is a copy of a suffix, tens of kilobytes for a long text. The rows
+// are sorted, so the rows that begin with the typed letters are found by
+// binary search in the built text instead.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+QT_BEGIN_NAMESPACE
+class QKeyEvent;
+class QListWidget;
+QT_END_NAMESPACE
+
+class KeyboardSearch : public QObject
+{
+public:
+    // Searches the list, which must show the suffixes that the engine sorted last.
+    explicit KeyboardSearch(QListWidget *list);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool searches(const QKeyEvent *key) const;
+    void search(const QString &letters);
+    int firstMatch(int first, int last, int depth, int from) const;
+    int unitAt(int row, int depth) const;
+    int groupEnd(int first, int last, int depth, int unit) const;
+
+    QListWidget *list;
+    QString typed;
+    QElapsedTimer sinceLastLetter;
+};
+
+#endif // KEYBOARDSEARCH_H
