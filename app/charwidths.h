@@ -14,8 +14,12 @@ class CharWidths
 public:
     explicit CharWidths(const QFont &font = QFont()) : drawnFont(font) {}
 
-    // The font measured: the very font object drawn with, since two fonts
-    // that compare equal can still differ in resolution.
+    // The font measured. A font carries the resolution of the device it was
+    // made for, which decides its widths, yet no accessor reports it and two
+    // fonts of different resolutions compare equal, so the key is the very
+    // font object drawn with. A view hands its delegate one font object, its
+    // own, shared by reference count, for every row it draws, so the widths
+    // are measured anew only when the view's font changes.
     bool measures(const QFont &font) const { return drawnFont.isCopyOf(font); }
 
     qreal width(uint codePoint);
@@ -91,7 +95,7 @@ private:
     int islandEnd() const;
 
     CharWidths &widths;
-    const QString &text;
+    QString text;
     Place place;
     bool tab = false;
 };
