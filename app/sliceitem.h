@@ -20,7 +20,9 @@ public:
     SliceItem() = default;
     SliceItem(const QString &source, int from, int length) { showSlice(source, from, length); }
 
-    // Shows source[from, from + length).
+    // Shows source[from, from + length). Unlike setData, this tells no view
+    // that the item changed, so that a round can rewrite every cell without
+    // a notification each: the caller repaints the view afterwards.
     void showSlice(const QString &source, int from, int length)
     {
         if (edited) {
