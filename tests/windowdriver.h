@@ -1,0 +1,174 @@
+#ifndef WINDOWDRIVER_H
+#define WINDOWDRIVER_H
+
+// Drives the real window as a user would: finds its widgets by object name,
+// enters text as a paste would, clicks buttons, and reads back what is shown.
+
+#include "mainwindow.h"
+#include "suffarr.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+// The window's size in the layout form, at the design font.
+const QSize formSize(764, 426);
+// The answer's first letter follows «Ответ:».
+const int answerTextStart = QString::fromUtf8("Ответ:").size();
+
+struct WindowDriver
+{
+    // One window and one engine per process, as in the program: each driver
+    // starts with an engine that has built nothing.
+    WindowDriver()
+    {
+        suffArr = SuffArr();
+        window.show();
+    }
+
+    // A widget the window lacks fails the test, which goes on with a stand-in
+    // so that the rest of the suite still runs.
+    template<class W = QWidget>
+    W *widget(const char *name)
+    {
+        if (W *w = window.findChild<W *>(QString::fromLatin1(name)))
+            return w;
+        QTest::qFail(qPrintable(QStringLiteral("the window has no %1").arg(QLatin1String(name))), __FILE__, __LINE__);
+        return new W(&standIns);
+    }
+    QLineEdit *textField() { return widget<QLineEdit>("lineS"); }
+    QLineEdit *patternField() { return widget<QLineEdit>("lineT"); }
+    QPushButton *button(const char *name) { return widget<QPushButton>(name); }
+    QTableWidget *table() { return widget<QTableWidget>("tableWidget"); }
+    QListWidget *list() { return widget<QListWidget>("listWidget"); }
+    QAbstractScrollArea *answerArea() { return widget<QAbstractScrollArea>("answerArea"); }
+    QString text(const char *label) { return widget<QLabel>(label)->text(); }
+
+    static void enter(QLineEdit *field, const QString &text)
+    {
+        field->selectAll();
+        field->insert(text);
+    }
+    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void step() { click("pushButton_3"); }
+    void build(const QString &text)
+    {
+        enter(textField(), text);
+        click("pushButton");
+    }
+    void find(const QString &pattern)
+    {
+        enter(patternField(), pattern);
+        click("pushButton_2");
+    }
+    // Presses the step button until the window is idle; returns the number of presses.
+    int stepToEnd()
+    {
+        int presses = 0;
+        for (; button("pushButton_3")->isEnabled() && presses < 100; ++presses)
+            step();
+        return presses;
+    }
+
+    // "idle": text, pattern, build and find usable, step not; "busy": the reverse.
+    QString controls()
+    {
+        const QVector<bool> usable{textField()->isEnabled(), patternField()->isEnabled(),
+                                   button("pushButton")->isEnabled(), button("pushButton_2")->isEnabled(),
+                                   !button("pushButton_3")->isEnabled()};
+        return usable.count(true) == 5 ? "idle" : usable.count(false) == 5 ? "busy" : "mixed";
+    }
+    // One letter per list row: R candidate red, W plain white, - anything else.
+    QString rowColors()
+    {
+        QString colors;
+        for (int r = 0; r < list()->count(); ++r) {
+            const QVariant color = list()->item(r)->data(Qt::BackgroundRole);
+            colors += color == QColor(227, 38, 54) ? 'R' : color == QColor(Qt::white) ? 'W' : '-';
+        }
+        return colors;
+    }
+    QStringList tableColumn(int column)
+    {
+        QStringList cells;
+        for (int r = 0; r < table()->rowCount(); ++r)
+            cells << (table()->item(r, column) ? table()->item(r, column)->text() : QString());
+        return cells;
+    }
+    // The name that a screen reader reads for the widget.
+    QString accessibleName(const char *name)
+    {
+        return QAccessible::queryAccessibleInterface(widget(name))->text(QAccessible::Name);
+    }
+
+    MainWindow window;
+    QWidget standIns;
+};
+
+// The answer's markup for a text that needs no escape, the letters at the
+// 1-based positions in red.
+inline QString answerMarkup(const QString &text, const QStringList &positions)
+{
+    QString html = "Ответ:";
+    for (int i = 0; i < text.size(); ++i)
+        html += QString("<font color=\"%1\">%2</font>")
+                    .arg(positions.contains(QString::number(i + 1)) ? "red" : "black", text.mid(i, 1));
+    return html + ": " + positions.join(", ") + (positions.isEmpty() ? "" : ".");
+}
+
+// Equal but for rounding where glyphs overlap, which depends on the order they are drawn in.
+inline bool alike(const QImage &a, const QImage &b)
+{
+    for (int y = 0; y < a.height() && a.size() == b.size(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (qAbs(qRed(a.pixel(x, y)) - qRed(b.pixel(x, y))) + qAbs(qGreen(a.pixel(x, y)) - qGreen(b.pixel(x, y))) > 2)
+                return false;
+    return a.size() == b.size();
+}
+
+// Where the answer strip, scrolled to its start, middle and end, shows other
+// than a bare label with the answer would show there; empty when nowhere.
+inline QString answerDrawnOtherwise(WindowDriver &d)
+{
+    auto label = d.widget<QLabel>("label_ans");
+    QWidget *view = d.answerArea()->viewport();
+    QScrollBar *bar = d.answerArea()->horizontalScrollBar();
+    QLabel bare(label->text());
+    bare.setFont(label->font());
+    bare.resize(label->size());
+    for (int offset : {0, bar->maximum() / 2 + 1, bar->maximum()}) {
+        bar->setValue(offset);
+        if (!alike(view->grab().toImage(), bare.grab(QRect(QPoint(bar->value(), 0), view->size())).toImage()))
+            return QStringLiteral("scrolled to %1").arg(offset);
+    }
+    return QString();
+}
+
+// What is wrong with the answer, if anything: it must show the built text with
+// exactly the letters at the starts in red, then the starts' 1-based
+// positions, as a label would, and scroll as far as its end.
+inline QString answerFault(WindowDriver &d, const QVector<bool> &starts)
+{
+    auto label = d.widget<QLabel>("label_ans");
+    QAbstractScrollArea *area = d.answerArea();
+    const int width = label->sizeHint().width();
+    QStringList positions;
+    QTextDocument shown;
+    shown.setHtml(label->text());
+    QTextCursor cursor(&shown);
+    for (int i = 0; i < starts.size(); ++i) {
+        cursor.setPosition(answerTextStart + i + 1);
+        if ((cursor.charFormat().foreground().color() == QColor("red")) != starts[i])
+            return QStringLiteral("letter %1 is %2").arg(i + 1).arg(starts[i] ? "not red" : "red");
+        if (starts[i])
+            positions << QString::number(i + 1);
+    }
+    const QString ending = positions.isEmpty() ? ": " : ": " + positions.join(", ") + ".";
+    if (!shown.toPlainText().endsWith(ending))
+        return "the positions are not " + ending;
+    if (area->horizontalScrollBar()->maximum() != qMax(0, width - area->viewport()->width())
+        || label->width() != qMax(width, area->viewport()->width()))
+        return QStringLiteral("a label %1 wide scrolls to %2").arg(label->width()).arg(area->horizontalScrollBar()->maximum());
+    return answerDrawnOtherwise(d);
+}
+
+#endif // WINDOWDRIVER_H
