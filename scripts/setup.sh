@@ -6,7 +6,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools fonts-dejavu-core ${EXTRA_PACKAGES:-})
+# The tests check the engine against libdivsufsort, found by pkg-config.
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools fonts-dejavu-core pkg-config libdivsufsort-dev ${EXTRA_PACKAGES:-})
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,16 +1,19 @@
 #ifndef ORACLE_H
 #define ORACLE_H
 
-// Brute-force answers to check the engine and the window against: plain
-// comparisons of UTF-16 code units as unsigned numbers, nothing clever; and
-// whole constructions and searches on the engine, checked step by step.
+// Answers to check the engine and the window against, from code that shares
+// nothing with it: libdivsufsort's suffix order and what follows from it in
+// linear time, brute force, and constructions and searches checked step by step.
 
 #include "suffarr.h"
+
+#include <divsufsort.h>
 
 #include <algorithm>
 #include <numeric>
 #include <random>
 #include <string_view>
+#include <vector>
 
 namespace oracle {
 
@@ -19,22 +22,6 @@ inline std::u16string_view units(const QString &s, int from = 0, int length = -1
 {
     return std::u16string_view(reinterpret_cast<const char16_t *>(s.utf16()), size_t(s.size()))
         .substr(size_t(from), size_t(length));
-}
-
-// Positions 0 to n - 1, ordered by less.
-template<class Less>
-QVector<int> sorted(int n, Less less)
-{
-    QVector<int> positions(n);
-    std::iota(positions.begin(), positions.end(), 0);
-    std::stable_sort(positions.begin(), positions.end(), less);
-    return positions;
-}
-
-// Text positions ordered by their suffixes.
-inline QVector<int> suffixArray(const QString &text)
-{
-    return sorted(text.size(), [&](int a, int b) { return units(text, a) < units(text, b); });
 }
 
 // 0-based start positions of the pattern in the text, overlapping ones included.
@@ -52,12 +39,64 @@ inline QVector<int> fragmentRanks(const QString &s, int length)
 {
     const QString twice = s + s;
     const auto fragment = [&](int p) { return units(twice, p, std::min(length, int(s.size()))); };
-    const QVector<int> order = sorted(s.size(), [&](int a, int b) { return fragment(a) < fragment(b); });
-    QVector<int> ranks(s.size());
-    for (int i = 0, rank = 0; i < s.size(); ++i) {
-        rank += i > 0 && fragment(order[i - 1]) != fragment(order[i]);
-        ranks[order[i]] = rank;
+    QVector<int> order(s.size()), ranks(s.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return fragment(a) < fragment(b); });
+    for (int i = 1; i < s.size(); ++i)
+        ranks[order[i]] = ranks[order[i - 1]] + (fragment(order[i - 1]) != fragment(order[i]));
+    return ranks;
+}
+
+// Text positions ordered by their suffixes. libdivsufsort sorts bytes: with
+// every code unit written high byte first, the suffixes at even byte offsets
+// sort as their code units do, a prefix before the longer suffix.
+inline QVector<int> suffixArray(const QString &text)
+{
+    std::vector<sauchar_t> bytes;
+    for (const QChar unit : text)
+        bytes.insert(bytes.end(), {sauchar_t(unit.unicode() >> 8), sauchar_t(unit.unicode())});
+    std::vector<saidx_t> byteOrder(bytes.size());
+    divsufsort(bytes.data(), byteOrder.data(), saidx_t(bytes.size()));
+    QVector<int> positions;
+    for (const saidx_t offset : byteOrder)
+        if (offset % 2 == 0)
+            positions << offset / 2;
+    return positions;
+}
+
+// By position: its row in the suffix array.
+inline QVector<int> rowsOf(const QVector<int> &suffixArray)
+{
+    QVector<int> rowOf(suffixArray.size());
+    for (int row = 0; row < suffixArray.size(); ++row)
+        rowOf[suffixArray[row]] = row;
+    return rowOf;
+}
+
+// By row of the suffix array of s, a text with the sentinel U+0000 appended:
+// how many code units the suffix shares with the one in the row before
+// (Kasai's algorithm). The sentinel, unique, ends every comparison.
+inline QVector<int> commonPrefixes(const QString &s, const QVector<int> &rows)
+{
+    const std::u16string_view t = units(s);
+    const QVector<int> rowOf = rowsOf(rows);
+    QVector<int> common(s.size());
+    for (int p = 0, shared = 0; p + 1 < s.size(); ++p, shared = std::max(shared - 1, 0)) {
+        while (t[p + shared] == t[rows[rowOf[p] - 1] + shared])
+            ++shared;
+        common[rowOf[p]] = shared;
     }
+    return common;
+}
+
+// The same as fragmentRanks(s, length) in linear time: as the sentinel is also
+// the smallest code unit, the fragments order as their suffixes do, and two are
+// equal exactly when their suffixes are neighbours sharing `length` code units.
+inline QVector<int> roundClasses(const QVector<int> &rows, const QVector<int> &common, int length)
+{
+    QVector<int> ranks(rows.size());
+    for (int row = 1, rank = 0; row < rows.size(); ++row)
+        ranks[rows[row]] = rank += common[row] < length;
     return ranks;
 }
 
@@ -66,40 +105,39 @@ inline QVector<int> fragmentRanks(const QString &s, int length)
 inline QString constructionFault(const QString &text)
 {
     const QString s = text + QChar(0);
+    const QVector<int> rows = QVector<int>{int(text.size())} + suffixArray(text), common = commonPrefixes(s, rows);
     for (int k = -1; k < 0 || (1 << k) < s.size(); ++k) {
         suffArr.sortRound(s, k);
-        const QVector<int> ranks = fragmentRanks(s, 1 << (k + 1));
-        QVector<int> order = suffArr.order;
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return ranks[a] < ranks[b]; });
-        if (suffArr.classes != ranks || suffArr.numClasses != *std::max_element(ranks.begin(), ranks.end()) + 1
-            || suffArr.counts != QVector<int>(s.size(), 0) || order != suffArr.order
-            || !std::is_permutation(order.begin(), order.end(), sorted(s.size(), std::less<int>()).begin()))
+        const QVector<int> ranks = roundClasses(rows, common, 1 << (k + 1));
+        const QVector<int> &order = suffArr.order; // every position once, by ascending class
+        std::vector<int> listed(s.size());
+        bool ordered = order.size() == s.size();
+        for (int i = 0; ordered && i < s.size(); ++i)
+            ordered = order[i] >= 0 && order[i] < s.size() && !listed[order[i]]++ && (i == 0 || ranks[order[i - 1]] <= ranks[order[i]]);
+        if (!ordered || suffArr.classes != ranks || suffArr.numClasses != *std::max_element(ranks.begin(), ranks.end()) + 1
+            || std::count(suffArr.counts.cbegin(), suffArr.counts.cend(), 0) != s.size())
             return QStringLiteral("round %1").arg(k);
     }
     suffArr.storeSuffixArray();
-    const QVector<int> rows = suffixArray(text);
-    const QVector<int> inverse = sorted(text.size(), [&](int a, int b) { return rows[a] < rows[b]; });
-    return suffArr.suffixArray == rows && suffArr.rankOf == inverse ? QString() : QStringLiteral("suffix array");
+    return suffArr.suffixArray == rows.mid(1) && suffArr.rankOf == rowsOf(suffArr.suffixArray) ? QString() : QStringLiteral("suffix array");
 }
 
-// Searches the text just built for the pattern letter by letter, as the
-// window does: the range must hold exactly the rows whose suffixes begin with
-// the letters read, or be empty within the rows when none do.
+// Searches the text just built and checked for the pattern letter by letter,
+// as the window does: the range must hold exactly the rows whose suffixes
+// begin with the letters read, or be empty within the rows when none do.
 inline QString searchFault(const QString &text, const QString &pattern)
 {
-    const QVector<int> rows = suffixArray(text);
-    int left = 0;
-    int right = rows.size();
+    const QVector<int> &rows = suffArr.suffixArray;
+    int left = 0, right = rows.size(), first = 0, last = rows.size(); // [first, last): the rows matched
     for (int k = 0; k < pattern.size(); ++k) {
         suffArr.narrowRange(left, right, pattern, k);
-        const QVector<int> starts = occurrences(text, pattern.left(k + 1));
-        QVector<int> matching; // rows whose suffixes begin with the letters read
-        for (int r = 0; r < rows.size(); ++r)
-            if (starts.contains(rows[r]))
-                matching << r;
-        const bool exact = matching.isEmpty()
-            ? left >= right && left <= rows.size() && right >= 0
-            : left == matching.first() && right == matching.last() + 1 && matching.size() == right - left;
+        const auto matches = [&](int row) { return rows[row] + k < text.size() && text.at(rows[row] + k) == pattern.at(k); };
+        while (first < last && !matches(first))
+            ++first;
+        while (first < last && !matches(last - 1))
+            --last;
+        const bool exact = first < last ? left == first && right == last
+                                        : left >= right && left <= rows.size() && right >= 0;
         if (!exact)
             return QStringLiteral("letter %1: [%2, %3)").arg(k).arg(left).arg(right);
     }

@@ -7,9 +7,9 @@ QString engineFault(const uint8_t *data, size_t size);
 using Ranges = QVector<QPair<int, int>>;
 
 // Every round and every search step of the fuzz target's seeds (the worked
-// examples and what libFuzzer found) against brute force; and where each edge
-// of the candidate range lands, letter by letter, in the worked examples,
-// above all when the range empties, which the window cannot show.
+// examples and what libFuzzer found) against the library, and its classes against
+// brute force; and where each edge of the candidate range lands, letter by
+// letter, in the worked examples, above all when the range empties.
 class TestEngine : public QObject
 {
     Q_OBJECT
@@ -29,6 +29,10 @@ private slots:
     {
         QFETCH(QByteArray, input);
         QCOMPARE(engineFault(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size())), QString());
+        const QString s = suffArr.text; // the seed's text and the sentinel
+        const QVector<int> rows = QVector<int>{int(s.size()) - 1} + oracle::suffixArray(s.left(s.size() - 1));
+        for (int length = 1; length < 2 * s.size(); length *= 2)
+            QCOMPARE(oracle::roundClasses(rows, oracle::commonPrefixes(s, rows), length), oracle::fragmentRanks(s, length));
     }
 
     void narrowing_data()
