@@ -32,7 +32,11 @@ bool runsLeftToRight(const QString &text)
 {
     return std::none_of(text.begin(), text.end(), [](QChar c) {
         switch (c.direction()) {
-        case QChar::DirR: case QChar::DirAL: case QChar::DirRLE: case QChar::DirRLO: case QChar::DirRLI:
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirRLI:
             return true;
         default:
             return false;

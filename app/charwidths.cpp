@@ -12,7 +12,8 @@ const int mostCachedUnits = 1 << 19;
 QString &appendCodePoint(QString &text, uint codePoint)
 {
     if (QChar::requiresSurrogates(codePoint))
-        return text.append(QChar(QChar::highSurrogate(codePoint))).append(QChar(QChar::lowSurrogate(codePoint)));
+        return text.append(QChar(QChar::highSurrogate(codePoint)))
+            .append(QChar(QChar::lowSurrogate(codePoint)));
     return text.append(QChar(codePoint));
 }
 
@@ -30,7 +31,9 @@ uint codePointAt(const QString &text, int i, int *length)
 bool isMark(uint codePoint)
 {
     switch (QChar::category(codePoint)) {
-    case QChar::Mark_NonSpacing: case QChar::Mark_SpacingCombining: case QChar::Mark_Enclosing:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
         return true;
     default:
         return false;
@@ -40,8 +43,15 @@ bool isMark(uint codePoint)
 bool isExplicitDirection(uint codePoint)
 {
     switch (QChar::direction(codePoint)) {
-    case QChar::DirLRE: case QChar::DirLRO: case QChar::DirRLE: case QChar::DirRLO: case QChar::DirPDF:
-    case QChar::DirLRI: case QChar::DirRLI: case QChar::DirFSI: case QChar::DirPDI:
+    case QChar::DirLRE:
+    case QChar::DirLRO:
+    case QChar::DirRLE:
+    case QChar::DirRLO:
+    case QChar::DirPDF:
+    case QChar::DirLRI:
+    case QChar::DirRLI:
+    case QChar::DirFSI:
+    case QChar::DirPDI:
         return true;
     default:
         return false;
@@ -52,7 +62,9 @@ bool isExplicitDirection(uint codePoint)
 bool startsIsland(uint codePoint)
 {
     switch (QChar::direction(codePoint)) {
-    case QChar::DirR: case QChar::DirAL: case QChar::DirAN:
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirAN:
         return true;
     default:
         return isExplicitDirection(codePoint);
@@ -130,7 +142,9 @@ LineWalk::LineWalk(CharWidths &widths, const QString &text)
 }
 
 LineWalk::LineWalk(CharWidths &widths, const QString &text, const Place &from)
-    : widths(widths), text(text), place(from)
+    : widths(widths)
+    , text(text)
+    , place(from)
 {
 }
 

@@ -12,7 +12,10 @@
 class CharWidths
 {
 public:
-    explicit CharWidths(const QFont &font = QFont()) : drawnFont(font) {}
+    explicit CharWidths(const QFont &font = QFont())
+        : drawnFont(font)
+    {
+    }
 
     // The font measured. A font carries the resolution of the device it was
     // made for, which decides its widths, yet no accessor reports it and two

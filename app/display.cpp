@@ -18,9 +18,8 @@ const int elementPerLetterUpTo = 4096;
 // so the next-line control is a blank there too.
 bool shownAsBlank(QChar c)
 {
-    return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x85
-        || c == QChar::LineSeparator || c == QChar::ParagraphSeparator
-        || c == QChar::ObjectReplacementCharacter;
+    return (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x85 || c == QChar::LineSeparator
+        || c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter;
 }
 
 // Rich text must show every character of the text as itself: markup is

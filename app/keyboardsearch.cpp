@@ -33,11 +33,26 @@ bool KeyboardSearch::eventFilter(QObject *watched, QEvent *event)
 bool KeyboardSearch::searches(const QKeyEvent *key) const
 {
     switch (key->key()) {
-    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
-    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
-    case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Escape: case Qt::Key_Shift:
-    case Qt::Key_Control: case Qt::Key_Delete: case Qt::Key_Backspace: case Qt::Key_Select:
-    case Qt::Key_F2: case Qt::Key_Enter: case Qt::Key_Return: case Qt::Key_Back:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+    case Qt::Key_Select:
+    case Qt::Key_F2:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+    case Qt::Key_Back:
         return false;
     case Qt::Key_Space:
         if (list->selectionMode() != QAbstractItemView::SingleSelection)
@@ -46,7 +61,8 @@ bool KeyboardSearch::searches(const QKeyEvent *key) const
     default:
         break;
     }
-    return !key->text().isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    return !key->text().isEmpty()
+        && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         && !(list->editTriggers() & QAbstractItemView::AnyKeyPressed);
 }
 
@@ -100,7 +116,8 @@ int KeyboardSearch::firstMatch(int first, int last, int depth, int from) const
     while (first < last) {
         const int end = groupEnd(first, last, depth, unitAt(first, depth));
         const int length = depth + 1;
-        if (suffArr.text.mid(suffArr.suffixArray[first], length).startsWith(typed.left(length), Qt::CaseInsensitive)) {
+        if (suffArr.text.mid(suffArr.suffixArray[first], length)
+                .startsWith(typed.left(length), Qt::CaseInsensitive)) {
             const int found = firstMatch(first, end, length, from);
             if (found >= 0)
                 return found;

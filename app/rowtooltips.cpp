@@ -94,7 +94,8 @@ QString codeUnitName(QChar unit)
         name = QStringLiteral("'") + QChar(0x25CC) + unit + QStringLiteral("'");
     else
         name = QStringLiteral("'") + unit + QStringLiteral("'");
-    name += QLatin1String(" (U+") + QString::number(unit.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'))
+    name += QLatin1String(" (U+")
+        + QString::number(unit.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'))
         + QLatin1Char(')');
     if (unit.isNull())
         name += QString::fromUtf8(", он меньше любой буквы");

@@ -37,7 +37,8 @@ void keepOnlyText(QStyleOptionViewItem &item)
 {
     if (item.state & QStyle::State_Selected) {
         for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            item.palette.setBrush(group, QPalette::Text, item.palette.brush(group, QPalette::HighlightedText));
+            item.palette.setBrush(group, QPalette::Text,
+                                  item.palette.brush(group, QPalette::HighlightedText));
     }
     item.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
     item.backgroundBrush = QBrush();
@@ -67,9 +68,10 @@ void drawFocusFrame(QPainter *painter, const QStyleOptionViewItem &item)
     focus.QStyleOption::operator=(item);
     focus.rect = style->subElementRect(QStyle::SE_ItemViewItemFocusRect, &item, item.widget);
     focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
-    const QPalette::ColorGroup group = item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
-    focus.backgroundColor = item.palette.color(group, item.state & QStyle::State_Selected ? QPalette::Highlight
-                                                                                         : QPalette::Window);
+    const QPalette::ColorGroup group =
+        item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    focus.backgroundColor = item.palette.color(
+        group, item.state & QStyle::State_Selected ? QPalette::Highlight : QPalette::Window);
     painter->save();
     painter->setClipRect(item.rect);
     style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, item.widget);
@@ -139,8 +141,9 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
         whole.text = widestRow;
         rowSize = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
         whole.text.clear();
-        const int margins = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(),
-                                                              option.widget).width();
+        const int margins = styleOf(option)
+                                ->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget)
+                                .width();
         qreal sum = 0;
         for (LineWalk walk(widths, widestRow); !walk.atEnd();)
             sum += walk.step();

@@ -106,7 +106,8 @@ void fitWithin(QMessageBox &box, const QRect &available)
         return;
     const int room = available.height() - frameExtent(&box).height();
     // Past this width the box would break words anywhere.
-    const int widest = available.width() <= 1024 ? available.width() : std::min(available.width() - 480, 1000);
+    const int widest =
+        available.width() <= 1024 ? available.width() : std::min(available.width() - 480, 1000);
     const QFont full = box.font();
     for (int tries = 0; tries < 20; ++tries) {
         for (int width = 0; width <= widest; width += 20) {
@@ -246,7 +247,8 @@ bool WindowScaler::frameFitsScreen() const
 {
     const QRect available = availableGeometry(window);
     const QSize frame = window->frameGeometry().size();
-    return available.isEmpty() || (frame.width() <= available.width() && frame.height() <= available.height());
+    return available.isEmpty()
+        || (frame.width() <= available.width() && frame.height() <= available.height());
 }
 
 void WindowScaler::watchResolutionChanges()

@@ -78,8 +78,8 @@ int main(int argc, char *argv[])
     if (lengths.empty())
         lengths = {1000, 32767, 1000000};
 
-    std::printf("%10s %7s %16s %20s %16s\n", "length", "rounds", "construction ms",
-                "doubling ns/position", "search us");
+    std::printf("%10s %7s %16s %20s %16s\n", "length", "rounds", "construction ms", "doubling ns/position",
+                "search us");
     for (int length : lengths) {
         const QString text = randomText(length, 7);
         const QString pattern = text.mid(length / 2, 6);
@@ -87,8 +87,7 @@ int main(int argc, char *argv[])
         for (int run = 0; run < (length > 100000 ? 5 : 21); ++run)
             runs.push_back(measureOnce(text, pattern));
         std::printf("%10d %7d %16.3f %20.2f %16.1f\n", length, runs.front().rounds,
-                    median(runs, &Timing::constructionMs),
-                    median(runs, &Timing::doublingNsPerPosition),
+                    median(runs, &Timing::constructionMs), median(runs, &Timing::doublingNsPerPosition),
                     median(runs, &Timing::searchUs));
     }
     return 0;

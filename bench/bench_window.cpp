@@ -10,8 +10,9 @@
 // window. Prints one line per text length, the interactions after the lesson
 // as the median of their repetitions; asserts nothing.
 //
-//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu]             every length, each in a process of its own
-//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu] --length N  one length, in this process
+//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu]             every length, each in a
+//   process of its own bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu] --length N  one
+//   length, in this process
 //
 // The font, when given, is the application's, as a desktop would set it; the
 // window grows with it. --clock cpu counts the processor time of the process
@@ -59,8 +60,9 @@ QString randomText(int length, const QString &kind)
     for (int i = 0; i < length; ++i)
         text += QChar(letter(random));
     const QChar inserted = kind == QLatin1String("tab") ? QChar('\t')
-                           : kind == QLatin1String("hebrew") ? QChar(0x05E9)
-                           : kind == QLatin1String("arabic") ? QChar(0x0628) : QChar();
+        : kind == QLatin1String("hebrew")               ? QChar(0x05E9)
+        : kind == QLatin1String("arabic")               ? QChar(0x0628)
+                                                        : QChar();
     if (!inserted.isNull() && length > 0)
         text[length / 2] = inserted;
     return text;
@@ -97,7 +99,10 @@ public:
     }
 
     template<class W>
-    W *widget(const char *name) { return window.findChild<W *>(QLatin1String(name)); }
+    W *widget(const char *name)
+    {
+        return window.findChild<W *>(QLatin1String(name));
+    }
 
     // The time an action takes until the window is idle and painted.
     double timed(const std::function<void()> &action)
@@ -222,15 +227,16 @@ int main(int argc, char *argv[])
     }
     std::printf("text: %s, clock: %s; far right to answer: medians of repetitions\n", qPrintable(kind),
                 cpuClock ? "processor" : "wall");
-    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "length", "build", "step max", "step med",
-                "last", "find", "search", "far right", "typed", "focused", "answer", "peak");
-    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "", "ms", "ms", "ms", "ms", "ms", "max ms",
-                "and back", "letter", "scroll", "to end", "MB");
+    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "length", "build", "step max",
+                "step med", "last", "find", "search", "far right", "typed", "focused", "answer", "peak");
+    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "", "ms", "ms", "ms", "ms", "ms",
+                "max ms", "and back", "letter", "scroll", "to end", "MB");
     std::fflush(stdout);
     for (int each : {100, 1000, 4000, 32767}) {
         QProcess one;
         one.setProcessChannelMode(QProcess::ForwardedChannels);
-        one.start(app.applicationFilePath(), options + QStringList{QStringLiteral("--length"), QString::number(each)});
+        one.start(app.applicationFilePath(),
+                  options + QStringList{QStringLiteral("--length"), QString::number(each)});
         one.waitForFinished(-1);
     }
     return 0;

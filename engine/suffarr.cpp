@@ -78,8 +78,8 @@ void SuffArr::doubleFragments(int shift)
     for (int i = 1; i < n; ++i) {
         const int b = order[i];
         const int a = order[i - 1];
-        const bool newClass = classes[b] != classes[a]
-                || classes[(b + shift) % n] != classes[(a + shift) % n];
+        const bool newClass =
+            classes[b] != classes[a] || classes[(b + shift) % n] != classes[(a + shift) % n];
         if (newClass)
             ++numClasses;
         newClasses[b] = numClasses - 1;

@@ -105,7 +105,8 @@ inline QVector<int> roundClasses(const QVector<int> &rows, const QVector<int> &c
 inline QString constructionFault(const QString &text)
 {
     const QString s = text + QChar(0);
-    const QVector<int> rows = QVector<int>{int(text.size())} + suffixArray(text), common = commonPrefixes(s, rows);
+    const QVector<int> rows = QVector<int>{int(text.size())} + suffixArray(text),
+                       common = commonPrefixes(s, rows);
     for (int k = -1; k < 0 || (1 << k) < s.size(); ++k) {
         suffArr.sortRound(s, k);
         const QVector<int> ranks = roundClasses(rows, common, 1 << (k + 1));
@@ -113,13 +114,17 @@ inline QString constructionFault(const QString &text)
         std::vector<int> listed(s.size());
         bool ordered = order.size() == s.size();
         for (int i = 0; ordered && i < s.size(); ++i)
-            ordered = order[i] >= 0 && order[i] < s.size() && !listed[order[i]]++ && (i == 0 || ranks[order[i - 1]] <= ranks[order[i]]);
-        if (!ordered || suffArr.classes != ranks || suffArr.numClasses != *std::max_element(ranks.begin(), ranks.end()) + 1
+            ordered = order[i] >= 0 && order[i] < s.size() && !listed[order[i]]++
+                && (i == 0 || ranks[order[i - 1]] <= ranks[order[i]]);
+        if (!ordered || suffArr.classes != ranks
+            || suffArr.numClasses != *std::max_element(ranks.begin(), ranks.end()) + 1
             || std::count(suffArr.counts.cbegin(), suffArr.counts.cend(), 0) != s.size())
             return QStringLiteral("round %1").arg(k);
     }
     suffArr.storeSuffixArray();
-    return suffArr.suffixArray == rows.mid(1) && suffArr.rankOf == rowsOf(suffArr.suffixArray) ? QString() : QStringLiteral("suffix array");
+    return suffArr.suffixArray == rows.mid(1) && suffArr.rankOf == rowsOf(suffArr.suffixArray)
+        ? QString()
+        : QStringLiteral("suffix array");
 }
 
 // Searches the text just built and checked for the pattern letter by letter,
@@ -131,7 +136,9 @@ inline QString searchFault(const QString &text, const QString &pattern)
     int left = 0, right = rows.size(), first = 0, last = rows.size(); // [first, last): the rows matched
     for (int k = 0; k < pattern.size(); ++k) {
         suffArr.narrowRange(left, right, pattern, k);
-        const auto matches = [&](int row) { return rows[row] + k < text.size() && text.at(rows[row] + k) == pattern.at(k); };
+        const auto matches = [&](int row) {
+            return rows[row] + k < text.size() && text.at(rows[row] + k) == pattern.at(k);
+        };
         while (first < last && !matches(first))
             ++first;
         while (first < last && !matches(last - 1))
@@ -149,7 +156,10 @@ inline QString searchFault(const QString &text, const QString &pattern)
 class TextSource
 {
 public:
-    explicit TextSource(unsigned seed) : random(seed) {}
+    explicit TextSource(unsigned seed)
+        : random(seed)
+    {
+    }
 
     // Over the alphabet, when given.
     QString text(int length, QString alphabet = QString())
@@ -167,7 +177,8 @@ public:
     // A pattern that mostly occurs in the text, sometimes with a changed letter.
     QString patternFor(const QString &text)
     {
-        QString p = !text.isEmpty() && pick(0, 3) ? text.mid(pick(0, text.size()), pick(1, 8)) : this->text(pick(1, 8));
+        QString p = !text.isEmpty() && pick(0, 3) ? text.mid(pick(0, text.size()), pick(1, 8))
+                                                  : this->text(pick(1, 8));
         if (pick(0, 4) == 0)
             p[pick(0, p.size())] = QChar(ushort(pick(1, 0x500)));
         return p;

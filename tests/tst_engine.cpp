@@ -28,11 +28,13 @@ private slots:
     void fuzzSeeds()
     {
         QFETCH(QByteArray, input);
-        QCOMPARE(engineFault(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size())), QString());
+        QCOMPARE(engineFault(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size())),
+                 QString());
         const QString s = suffArr.text; // the seed's text and the sentinel
         const QVector<int> rows = QVector<int>{int(s.size()) - 1} + oracle::suffixArray(s.left(s.size() - 1));
         for (int length = 1; length < 2 * s.size(); length *= 2)
-            QCOMPARE(oracle::roundClasses(rows, oracle::commonPrefixes(s, rows), length), oracle::fragmentRanks(s, length));
+            QCOMPARE(oracle::roundClasses(rows, oracle::commonPrefixes(s, rows), length),
+                     oracle::fragmentRanks(s, length));
     }
 
     void narrowing_data()
@@ -41,13 +43,20 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<Ranges>("ranges");
         QTest::newRow("abracadabra / abra: row 'a' reads the sentinel")
-            << "abracadabra" << "abra" << Ranges{{0, 5}, {1, 3}, {1, 3}, {1, 3}};
-        QTest::newRow("abracadabra / abz: edges cross") << "abracadabra" << "abz" << Ranges{{0, 5}, {1, 3}, {11, 3}};
-        QTest::newRow("abracadabra / x") << "abracadabra" << "x" << Ranges{{11, 11}};
-        QTest::newRow("abracadabra / A: case differs") << "abracadabra" << "A" << Ranges{{0, 0}};
-        QTest::newRow("ab / abc: longer than the text") << "ab" << "abc" << Ranges{{0, 1}, {0, 1}, {2, 1}};
-        QTest::newRow("ba / axy: a short suffix is dropped") << "ba" << "axy" << Ranges{{0, 1}, {2, 1}, {2, 0}};
-        QTest::newRow("empty text") << "" << "ab" << Ranges{{0, 0}, {0, 0}};
+            << "abracadabra"
+            << "abra" << Ranges{{0, 5}, {1, 3}, {1, 3}, {1, 3}};
+        QTest::newRow("abracadabra / abz: edges cross") << "abracadabra"
+                                                        << "abz" << Ranges{{0, 5}, {1, 3}, {11, 3}};
+        QTest::newRow("abracadabra / x") << "abracadabra"
+                                         << "x" << Ranges{{11, 11}};
+        QTest::newRow("abracadabra / A: case differs") << "abracadabra"
+                                                       << "A" << Ranges{{0, 0}};
+        QTest::newRow("ab / abc: longer than the text") << "ab"
+                                                        << "abc" << Ranges{{0, 1}, {0, 1}, {2, 1}};
+        QTest::newRow("ba / axy: a short suffix is dropped") << "ba"
+                                                             << "axy" << Ranges{{0, 1}, {2, 1}, {2, 0}};
+        QTest::newRow("empty text") << ""
+                                    << "ab" << Ranges{{0, 0}, {0, 0}};
     }
 
     void narrowing()

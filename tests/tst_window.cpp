@@ -11,8 +11,11 @@ static void checkLayout(WindowDriver &d, QSize screen)
     const int slack = scale == 1 ? 0 : 1;
     const QSize frame = d.window.frameGeometry().size();
     QVERIFY2(frame.width() <= screen.width() && frame.height() <= screen.height(),
-             qPrintable(QString("%1 x %2 on a screen of %3 x %4").arg(frame.width()).arg(frame.height())
-                            .arg(screen.width()).arg(screen.height())));
+             qPrintable(QString("%1 x %2 on a screen of %3 x %4")
+                            .arg(frame.width())
+                            .arg(frame.height())
+                            .arg(screen.width())
+                            .arg(screen.height())));
     if (scale == 1)
         QCOMPARE(d.window.height(), formSize.height());
     else
@@ -31,7 +34,8 @@ static void checkLayout(WindowDriver &d, QSize screen)
         {"label_4", {430, 310, 301, 31}},     {"answerArea", {10, 340, 721, 31}}};
     for (const auto &[name, r] : form) {
         const QRect shown = d.widget(name)->geometry();
-        const int off = std::max({qAbs(shown.left() - qRound(r.left() * scale)), qAbs(shown.top() - qRound(r.top() * scale)),
+        const int off = std::max({qAbs(shown.left() - qRound(r.left() * scale)),
+                                  qAbs(shown.top() - qRound(r.top() * scale)),
                                   qAbs(shown.right() + 1 - qRound((r.right() + 1) * scale)),
                                   qAbs(shown.bottom() + 1 - qRound((r.bottom() + 1) * scale))});
         QVERIFY2(off <= slack, qPrintable(QString("%1 is %2 px off").arg(name).arg(off)));
@@ -39,7 +43,9 @@ static void checkLayout(WindowDriver &d, QSize screen)
     d.window.resize(size);
 
     const QVector<QPair<const char *, QString>> texts = {
-        {"label", "Текст:"}, {"label_2", "Образец:"}, {"label_3", roundMessage(32768)},
+        {"label", "Текст:"},
+        {"label_2", "Образец:"},
+        {"label_3", roundMessage(32768)},
         {"label_4", searchStepMessage(d.patternField()->maxLength(), widestLetter)}};
     for (const auto &[name, text] : texts) {
         const QWidget *label = d.widget(name);
@@ -51,7 +57,10 @@ static void checkLayout(WindowDriver &d, QSize screen)
     for (const char *name : {"pushButton", "pushButton_2", "pushButton_3"}) {
         const QPushButton *b = d.button(name);
         QVERIFY2(b->sizeHint().width() <= b->width() + 1 && b->sizeHint().height() <= b->height(),
-                 qPrintable(QString("%1 needs %2 x %3").arg(name).arg(b->sizeHint().width()).arg(b->sizeHint().height())));
+                 qPrintable(QString("%1 needs %2 x %3")
+                                .arg(name)
+                                .arg(b->sizeHint().width())
+                                .arg(b->sizeHint().height())));
     }
 }
 
@@ -59,7 +68,11 @@ static void checkLayout(WindowDriver &d, QSize screen)
 // list of uniform rows asks one row only.
 struct LongestRowSize : QStyledItemDelegate
 {
-    LongestRowSize(int longest, QObject *parent) : QStyledItemDelegate(parent), longest(longest) {}
+    LongestRowSize(int longest, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , longest(longest)
+    {
+    }
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         return QStyledItemDelegate::sizeHint(option, index.siblingAtRow(longest));
@@ -82,8 +95,10 @@ private slots:
     void startState()
     {
         WindowDriver d;
-        QCOMPARE(d.window.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint
-                                           | Qt::WindowMaximizeButtonHint), Qt::WindowCloseButtonHint);
+        QCOMPARE(
+            d.window.windowFlags()
+                & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
+            Qt::WindowCloseButtonHint);
         QCOMPARE(d.controls(), QString("idle"));
         QCOMPARE(d.table()->rowCount(), 0);
         QCOMPARE(d.list()->count(), 0);
@@ -99,13 +114,18 @@ private slots:
         QScopedPointer<QMenu> barsMenu(d.window.createPopupMenu());
         QVERIFY(!barsMenu || barsMenu->isEmpty());
         QCOMPARE(d.window.statusBar(), d.widget("statusBar"));
-        QCOMPARE(QStringList({d.window.windowTitle(), menus[0]->text(), d.table()->horizontalHeaderItem(0)->text(),
-                              d.table()->horizontalHeaderItem(1)->text(), d.textField()->text() + d.patternField()->text()}),
-                 QStringList({"Поиск подстроки с помощью суффиксного массива", "Справка", "Суффиксы", "Классы", ""}));
+        QCOMPARE(
+            QStringList({d.window.windowTitle(), menus[0]->text(), d.table()->horizontalHeaderItem(0)->text(),
+                         d.table()->horizontalHeaderItem(1)->text(),
+                         d.textField()->text() + d.patternField()->text()}),
+            QStringList(
+                {"Поиск подстроки с помощью суффиксного массива", "Справка", "Суффиксы", "Классы", ""}));
         QStringList names;
         for (const char *name : {"lineS", "lineT", "tableWidget", "listWidget", "answerArea"})
             names << d.accessibleName(name);
-        QCOMPARE(names, QStringList({"Текст:", "Образец:", "Суффиксы и их классы", "Отсортированные суффиксы", "Ответ"}));
+        QCOMPARE(
+            names,
+            QStringList({"Текст:", "Образец:", "Суффиксы и их классы", "Отсортированные суффиксы", "Ответ"}));
     }
 
     void layoutFollowsTheFont_data()
@@ -115,7 +135,8 @@ private slots:
         QTest::newRow("design font, Liberation Sans 8") << QFont("Liberation Sans", 8) << QSize(1366, 768);
         QTest::newRow("DejaVu Sans 9") << QFont("DejaVu Sans", 9) << QSize(1366, 768);
         QTest::newRow("Noto Sans 14, too large for the screen") << QFont("Noto Sans", 14) << QSize(1366, 768);
-        QTest::newRow("DejaVu Sans Mono 12 on a projector") << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
+        QTest::newRow("DejaVu Sans Mono 12 on a projector")
+            << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
     }
 
     // A font applied while the program runs lays the window out anew from the
@@ -171,8 +192,9 @@ private slots:
 
         // Where the columns stand: the table never scrolls sideways, and columns keep their widths.
         const auto columns = [&d] {
-            return QVector<int>{d.table()->horizontalScrollBar()->value(), d.table()->columnViewportPosition(0),
-                                d.table()->columnWidth(0), d.table()->columnViewportPosition(1)};
+            return QVector<int>{d.table()->horizontalScrollBar()->value(),
+                                d.table()->columnViewportPosition(0), d.table()->columnWidth(0),
+                                d.table()->columnViewportPosition(1)};
         };
         const int width = d.table()->horizontalHeader()->defaultSectionSize();
         const QVector<int> inPlace{0, 0, width, width};
@@ -230,10 +252,16 @@ private slots:
         QTimer reader;
         connect(&reader, &QTimer::timeout, [&shown, &onScreen] {
             if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = QString("%1|%2|%3|%4|%5|%6|").arg(box->windowTitle()).arg(box->textFormat())
-                            .arg(box->textInteractionFlags()).arg(box->icon()).arg(box->standardButtons())
-                            .arg(box->defaultButton() == box->button(QMessageBox::Ok)) + box->text();
-                onScreen = QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry());
+                shown = QString("%1|%2|%3|%4|%5|%6|")
+                            .arg(box->windowTitle())
+                            .arg(box->textFormat())
+                            .arg(box->textInteractionFlags())
+                            .arg(box->icon())
+                            .arg(box->standardButtons())
+                            .arg(box->defaultButton() == box->button(QMessageBox::Ok))
+                    + box->text();
+                onScreen =
+                    QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry());
                 QTest::keyClick(box, Qt::Key_Return);
             }
         });
@@ -242,20 +270,26 @@ private slots:
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
         QTRY_VERIFY(!shown.isEmpty());
         bar->actions().first()->menu()->close();
-        QCOMPARE(shown, QString("Справка|1|13|1|1024|1|"
-            "Суффиксный массив был разработан <b>Уди Манбером</b> и <b>Джином Майерсом</b> как более экономная"
-            " альтернатива суффиксному дереву с точки зрения необходимой памяти. Она часто применяется там, где"
-            " необходим быстрый поиск подстрок.\nСуффиксный массив можно построить за O(|s|), где s — текст.\n"
-            "Чтобы узнать, встречается ли образец в тексте, используя суффиксный массив, необходимо взять первый"
-            " символ образца и бинарным поиском по суффиксному массиву найти диапазон с суффиксами, начинающимися"
-            " на такую же букву. Так как все элементы в полученном диапазоне отсортированы, а первые символы"
-            " одинаковые, то оставшиеся после отбрасывания первого символа суффиксы тоже отсортированы. А значит,"
-            " можно повторять процедуру сужения диапазона поиска уже по второму, затем третьему и так далее символу"
-            " образца до получения либо пустого диапазона, либо успешного нахождения всех символов образца.\n"
-            "Таким образом время работы алгоритма O(|p|log|s|), где s — текст, p — образец.\nПрочитать подробнее"
-            " про построение и применения суффиксного массива можно на <a href=\"https://ru.wikipedia.org/wiki/"
-            "%D0%A1%D1%83%D1%84%D1%84%D0%B8%D0%BA%D1%81%D0%BD%D1%8B%D0%B9_%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">"
-            "странице Википедии</a>."));
+        QCOMPARE(
+            shown,
+            QString(
+                "Справка|1|13|1|1024|1|"
+                "Суффиксный массив был разработан <b>Уди Манбером</b> и <b>Джином Майерсом</b> как "
+                "более экономная альтернатива суффиксному дереву с точки зрения необходимой памяти. "
+                "Она часто применяется там, где необходим быстрый поиск подстрок.\nСуффиксный массив "
+                "можно построить за O(|s|), где s — текст.\nЧтобы узнать, встречается ли образец в "
+                "тексте, используя суффиксный массив, необходимо взять первый символ образца и "
+                "бинарным поиском по суффиксному массиву найти диапазон с суффиксами, начинающимися "
+                "на такую же букву. Так как все элементы в полученном диапазоне отсортированы, а "
+                "первые символы одинаковые, то оставшиеся после отбрасывания первого символа суффиксы "
+                "тоже отсортированы. А значит, можно повторять процедуру сужения диапазона поиска уже "
+                "по второму, затем третьему и так далее символу образца до получения либо пустого "
+                "диапазона, либо успешного нахождения всех символов образца.\nТаким образом время "
+                "работы алгоритма O(|p|log|s|), где s — текст, p — образец.\nПрочитать подробнее про "
+                "построение и применения суффиксного массива можно на <a "
+                "href=\"https://ru.wikipedia.org/wiki/%D0%A1%D1%83%D1%84%D1%84%D0%B8%D0%BA%D1%81%D0%BD%D1%8B%D0%B9_"
+                "%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">странице "
+                "Википедии</a>."));
         QCOMPARE(d.controls(), QString("busy"));
         QVERIFY(onScreen);
     }
@@ -265,22 +299,36 @@ private slots:
         QTest::addColumn<QString>("text"); // null: search before any construction
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("abracadabra / abra") << "abracadabra" << "abra" << answerMarkup("abracadabra", {"1", "8"});
-        QTest::newRow("aaa / aa") << "aaa" << "aa" << answerMarkup("aaa", {"1", "2"});
-        QTest::newRow("overlapping") << "mississippi" << "issi" << answerMarkup("mississippi", {"2", "5"});
-        QTest::newRow("not found") << "abracadabra" << "x" << answerMarkup("abracadabra", {});
-        QTest::newRow("pattern longer than the text") << "ab" << "abc" << answerMarkup("ab", {});
-        QTest::newRow("empty text built") << "" << "a" << "Ответ:: ";
-        QTest::newRow("search before any construction") << QString() << "ab" << "Ответ:: ";
-        QTest::newRow("# in the text") << "a#" << "#" << answerMarkup("a#", {"2"});
-        QTest::newRow("4096 letters, an element each") << QString(4095, 'b') + "a" << "a"
-                                                         << answerMarkup(QString(4095, 'b') + "a", {"4096"});
-        QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0)
-            << answerMarkup("abb", {"2", "3"});
-        QTest::newRow("markup and quotes escaped") << "<b>&\"" << "&"
+        QTest::newRow("abracadabra / abra") << "abracadabra"
+                                            << "abra" << answerMarkup("abracadabra", {"1", "8"});
+        QTest::newRow("aaa / aa") << "aaa"
+                                  << "aa" << answerMarkup("aaa", {"1", "2"});
+        QTest::newRow("overlapping") << "mississippi"
+                                     << "issi" << answerMarkup("mississippi", {"2", "5"});
+        QTest::newRow("not found") << "abracadabra"
+                                   << "x" << answerMarkup("abracadabra", {});
+        QTest::newRow("pattern longer than the text") << "ab"
+                                                      << "abc" << answerMarkup("ab", {});
+        QTest::newRow("empty text built") << ""
+                                          << "a"
+                                          << "Ответ:: ";
+        QTest::newRow("search before any construction") << QString() << "ab"
+                                                        << "Ответ:: ";
+        QTest::newRow("# in the text") << "a#"
+                                       << "#" << answerMarkup("a#", {"2"});
+        QTest::newRow("4096 letters, an element each")
+            << QString(4095, 'b') + "a"
+            << "a" << answerMarkup(QString(4095, 'b') + "a", {"4096"});
+        QTest::newRow("U+0000 pasted: removed")
+            << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0) << answerMarkup("abb", {"2", "3"});
+        QTest::newRow("markup and quotes escaped")
+            << "<b>&\""
+            << "&"
             << "Ответ:<font color=\"black\">&lt;</font><font color=\"black\">b</font><font color=\"black\">&gt;</font>"
                "<font color=\"red\">&amp;</font><font color=\"black\">&quot;</font>: 4.";
-        QTest::newRow("white space keeps its width") << "a  \tb\n" << "b"
+        QTest::newRow("white space keeps its width")
+            << "a  \tb\n"
+            << "b"
             << "Ответ:<font color=\"black\">a</font><font color=\"black\">&nbsp;</font>"
                "<font color=\"black\">&nbsp;</font><font color=\"black\"><span style=\"white-space:pre\">\t</span></font>"
                "<font color=\"red\">b</font><font color=\"black\">&nbsp;</font>: 5.";
@@ -302,8 +350,11 @@ private slots:
         d.find(pattern);
         d.stepToEnd();
         const QString typed = d.patternField()->text();
-        QCOMPARE(d.text("label_4"), QString("Воспользуемся двумя бинпоисками для отсечения\nсуффиксов, в которых буква №%1"
-                                            " не равна '%2'").arg(typed.size()).arg(typed.back()));
+        QCOMPARE(d.text("label_4"),
+                 QString("Воспользуемся двумя бинпоисками для отсечения\nсуффиксов, в которых буква №%1"
+                         " не равна '%2'")
+                     .arg(typed.size())
+                     .arg(typed.back()));
         QCOMPARE(d.text("label_ans"), answer);
         QCOMPARE(answerDrawnOtherwise(d), QString());
     }
@@ -332,8 +383,8 @@ private slots:
             at << bar->value();
         }
         const QPoint middle = area->viewport()->rect().center();
-        QWheelEvent notch(middle, area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent notch(middle, area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(area->viewport(), &notch);
         at << bar->value();
         const int letter = area->fontMetrics().averageCharWidth();
@@ -353,15 +404,16 @@ private slots:
         const QFont dejaVu11("DejaVu Sans", 11);
         QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11;
         QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11;
-        QTest::newRow("Cyrillic and surrogate pairs") << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀"))
-                                                      << dejaVu11;
-        QTest::newRow("rows longer than a run Qt shapes at once") << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,")
-                                                                  << dejaVu11;
-        QTest::newRow("20,000 letters, ligatures of three") << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil")
-                                                            << dejaVu9;
+        QTest::newRow("Cyrillic and surrogate pairs")
+            << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11;
+        QTest::newRow("rows longer than a run Qt shapes at once")
+            << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,") << dejaVu11;
+        QTest::newRow("20,000 letters, ligatures of three")
+            << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil") << dejaVu9;
         QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9;
         QTest::newRow("right-to-left words among left-to-right ones")
-            << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام")) << dejaVu9;
+            << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام"))
+            << dejaVu9;
     }
 
     // The table and the list look exactly as with Qt's standard delegate, which
@@ -390,24 +442,29 @@ private slots:
         QScrollBar *bar = d.list()->horizontalScrollBar();
         const int longest = d.list()->fontMetrics().boundingRect({}, 0, text).width();
         QVERIFY2(bar->maximum() + d.list()->viewport()->width() >= longest,
-                 qPrintable(QString("scrolls %1 px of %2").arg(bar->maximum() + d.list()->viewport()->width()).arg(longest)));
+                 qPrintable(QString("scrolls %1 px of %2")
+                                .arg(bar->maximum() + d.list()->viewport()->width())
+                                .arg(longest)));
         d.list()->setFont(font); // measured anew
         QCoreApplication::processEvents();
-        const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4, bar->maximum()};
+        const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4,
+                                   bar->maximum()};
         QVector<QImage> shown{d.table()->grab().toImage()};
         for (int offset : offsets) {
             bar->setValue(offset);
             shown << d.list()->viewport()->grab().toImage();
         }
 
-        QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}), QString("a b"));
+        QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}),
+                 QString("a b"));
         d.table()->setItemDelegateForColumn(0, nullptr);
         d.list()->setItemDelegate(new LongestRowSize(suffArr.rankOf[0], d.list()));
         QCoreApplication::processEvents();
         QCOMPARE(d.table()->grab().toImage(), shown[0]);
         for (int i = 0; i < offsets.size(); ++i) {
             bar->setValue(offsets[i]);
-            QVERIFY2(d.list()->viewport()->grab().toImage() == shown[i + 1], qPrintable(QString("list at %1").arg(offsets[i])));
+            QVERIFY2(d.list()->viewport()->grab().toImage() == shown[i + 1],
+                     qPrintable(QString("list at %1").arg(offsets[i])));
         }
     }
 
@@ -430,7 +487,8 @@ private slots:
             qtOwn.addItem(d.list()->item(r)->text());
         d.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d.window));
-        QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {}, d.list()->visualItemRect(d.list()->item(2)).center());
+        QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {},
+                          d.list()->visualItemRect(d.list()->item(2)).center());
         QCOMPARE(QApplication::focusWidget(), d.list());
         qtOwn.setCurrentRow(2);
         QString letter = "a";
@@ -439,8 +497,8 @@ private slots:
                 QTest::qWait(400);
             if (source.pick(0, 3) > 0) // else the same letter again
                 letter = letters.mid(source.pick(0, letters.size()), 1);
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), letter == " " ? Qt::Key_Space : Qt::Key_unknown,
-                                letter, Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                                letter == " " ? Qt::Key_Space : Qt::Key_unknown, letter, Qt::NoModifier);
             qtOwn.keyboardSearch(letter);
             QVERIFY2(d.list()->currentRow() == qtOwn.currentRow(), qPrintable(QString("key %1").arg(i)));
         }
@@ -490,10 +548,16 @@ private slots:
         const QVariantMap end{{QString(QChar(0)), "конец текста '#' (U+0000), он меньше любой буквы"}};
         QTest::newRow("abracadabra") << "abracadabra" << end;
         QTest::newRow("empty text") << "" << end;
-        QTest::newRow("blank, tab, line feed, surrogates, a mark") << "a b\t#\n\U0001F600e\u0301\u200B" << QVariantMap{{
-            end.firstKey(), end.first()}, {" ", "пробел (U+0020)"}, {"\t", "табуляция (U+0009)"}, {"\n", "перевод строки (U+000A)"},
-            {QString(QChar(0xD83D)), "половина суррогатной пары (U+D83D)"}, {"\u200B", "невидимый знак (U+200B)"},
-            {QString(QChar(0xDE00)), "половина суррогатной пары (U+DE00)"}, {"\u0301", "'\u25CC\u0301' (U+0301)"}};
+        QTest::newRow("blank, tab, line feed, surrogates, a mark")
+            << "a b\t#\n\U0001F600e\u0301\u200B"
+            << QVariantMap{{end.firstKey(), end.first()},
+                           {" ", "пробел (U+0020)"},
+                           {"\t", "табуляция (U+0009)"},
+                           {"\n", "перевод строки (U+000A)"},
+                           {QString(QChar(0xD83D)), "половина суррогатной пары (U+D83D)"},
+                           {"\u200B", "невидимый знак (U+200B)"},
+                           {QString(QChar(0xDE00)), "половина суррогатной пары (U+DE00)"},
+                           {"\u0301", "'\u25CC\u0301' (U+0301)"}};
     }
 
     // Resting the pointer on a row of the table, in either column, tells the
@@ -526,11 +590,20 @@ private slots:
             QStringList tips;
             for (int r = 0; r < n; ++r) {
                 const int p = n - d.table()->item(r, 0)->text().size();
-                const QString unit = QString("'%1' (U+%2)").arg(s[p], QString::number(s[p].unicode(), 16).toUpper().rightJustified(4, '0'));
-                tips << QString("Суффикс с позиции %1.\n").arg(p + 1) + (round == 0
-                    ? "Его фрагмент длины 1 встал сюда по своей букве: " + names.value(s.mid(p, 1), unit).toString() + "."
-                    : QString("Его фрагмент длины %1 встал сюда по паре классов (%2, %3):\nклассам его половин длины %4 на"
-                              " прошлом шаге.").arg(2 * half).arg(before[p]).arg(before[(p + half) % n]).arg(half));
+                const QString unit =
+                    QString("'%1' (U+%2)")
+                        .arg(s[p], QString::number(s[p].unicode(), 16).toUpper().rightJustified(4, '0'));
+                tips << QString("Суффикс с позиции %1.\n").arg(p + 1)
+                        + (round == 0
+                               ? "Его фрагмент длины 1 встал сюда по своей букве: "
+                                   + names.value(s.mid(p, 1), unit).toString() + "."
+                               : QString(
+                                     "Его фрагмент длины %1 встал сюда по паре классов (%2, %3):\nклассам его половин длины %4 на"
+                                     " прошлом шаге.")
+                                     .arg(2 * half)
+                                     .arg(before[p])
+                                     .arg(before[(p + half) % n])
+                                     .arg(half));
                 tips << tips.last();
             }
             return tips;
@@ -543,7 +616,8 @@ private slots:
         }
         QStringList listed;
         for (int position : oracle::suffixArray(text))
-            listed << QString("Суффикс с позиции %1.\nВ суффиксном массиве здесь стоит %1.").arg(position + 1);
+            listed
+                << QString("Суффикс с позиции %1.\nВ суффиксном массиве здесь стоит %1.").arg(position + 1);
         QCOMPARE(shown(d.list(), 1), listed);
         d.find("a");
         d.stepToEnd();
@@ -586,9 +660,9 @@ private slots:
             if (choice < 25) {
                 QLineEdit *field = choice < 15 ? d.textField() : d.patternField();
                 const int kind = source.pick(0, 12);
-                QString text = kind == 0    ? QString()
-                               : choice >= 15 ? source.patternFor(built)
-                                              : source.text(kind == 1 ? source.pick(1000, 40000) : source.pick(0, 40));
+                QString text = kind == 0 ? QString()
+                    : choice >= 15       ? source.patternFor(built)
+                                   : source.text(kind == 1 ? source.pick(1000, 40000) : source.pick(0, 40));
                 if (kind == 2)
                     text.insert(text.size() / 2, QChar(0));
                 if (field->isEnabled())
@@ -601,7 +675,7 @@ private slots:
                 d.click(name);
                 if (usable && choice < 35) { // prepared, with the list and the labels cleared
                     built = d.textField()->text();
-                    for (stepsLeft = 1; (1 << (stepsLeft - 1)) <= built.size(); ++stepsLeft) {}
+                    for (stepsLeft = 1; (1 << (stepsLeft - 1)) <= built.size(); ++stepsLeft) { }
                     rounds = 0;
                     searching = false;
                     QVERIFY(!built.contains(QChar(0)));
@@ -626,9 +700,11 @@ private slots:
                         const QVector<int> ranks = oracle::fragmentRanks(built + QChar(0), 1 << (rounds - 1));
                         QStringList classes;
                         for (int r = 0; r <= built.size(); ++r)
-                            classes << QString::number(ranks[built.size() + 1 - d.table()->item(r, 0)->text().size()]);
+                            classes << QString::number(
+                                ranks[built.size() + 1 - d.table()->item(r, 0)->text().size()]);
                         QCOMPARE(d.tableColumn(1), classes);
-                        std::sort(classes.begin(), classes.end(), [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
+                        std::sort(classes.begin(), classes.end(),
+                                  [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
                         QCOMPARE(d.tableColumn(1), classes);
                     }
                     if (--stepsLeft == 0) {

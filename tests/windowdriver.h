@@ -32,7 +32,8 @@ struct WindowDriver
     {
         if (W *w = window.findChild<W *>(QString::fromLatin1(name)))
             return w;
-        QTest::qFail(qPrintable(QStringLiteral("the window has no %1").arg(QLatin1String(name))), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("the window has no %1").arg(QLatin1String(name))), __FILE__,
+                     __LINE__);
         return new W(&standIns);
     }
     QLineEdit *textField() { return widget<QLineEdit>("lineS"); }
@@ -120,7 +121,9 @@ inline bool alike(const QImage &a, const QImage &b)
 {
     for (int y = 0; y < a.height() && a.size() == b.size(); ++y)
         for (int x = 0; x < a.width(); ++x)
-            if (qAbs(qRed(a.pixel(x, y)) - qRed(b.pixel(x, y))) + qAbs(qGreen(a.pixel(x, y)) - qGreen(b.pixel(x, y))) > 2)
+            if (qAbs(qRed(a.pixel(x, y)) - qRed(b.pixel(x, y)))
+                    + qAbs(qGreen(a.pixel(x, y)) - qGreen(b.pixel(x, y)))
+                > 2)
                 return false;
     return a.size() == b.size();
 }
@@ -167,7 +170,9 @@ inline QString answerFault(WindowDriver &d, const QVector<bool> &starts)
         return "the positions are not " + ending;
     if (area->horizontalScrollBar()->maximum() != qMax(0, width - area->viewport()->width())
         || label->width() != qMax(width, area->viewport()->width()))
-        return QStringLiteral("a label %1 wide scrolls to %2").arg(label->width()).arg(area->horizontalScrollBar()->maximum());
+        return QStringLiteral("a label %1 wide scrolls to %2")
+            .arg(label->width())
+            .arg(area->horizontalScrollBar()->maximum());
     return answerDrawnOtherwise(d);
 }
 
