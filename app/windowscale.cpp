@@ -133,12 +133,13 @@ WindowScaler::WindowScaler(QMainWindow *window, const Ui_MainWindow &ui)
     watchResolutionChanges();
 }
 
-// The smallest factor, never below 1, by which the form's rectangles must grow
-// for every caption, button text and the longest messages to fit, and for
-// lines of the widgets' fonts to fit where lines of the design font do.
+// The smallest factor by which the form's rectangles must grow (or may
+// shrink, below 1) for every caption, button text and the longest messages to
+// fit, and for lines of the widgets' fonts to fit where lines of the design
+// font do.
 qreal WindowScaler::fontScale() const
 {
-    qreal scale = 1;
+    qreal scale = 0;
     const auto fit = [&](QWidget *widget, int width) {
         scale = std::max({scale, qreal(width) / form.value(widget).width(),
                           qreal(widget->fontMetrics().height()) / designLineHeight});
@@ -165,7 +166,9 @@ void WindowScaler::fitWithin(const QRect &available)
 {
     fitting = true;
     window->setFont(QFont()); // the font the desktop gives, to measure afresh
-    const qreal wanted = fontScale();
+    const QFont desktopFont = window->font();
+    // The form never shrinks for a small font.
+    const qreal wanted = std::max(qreal(1), fontScale());
     const QSize room = available.size() - frameExtent(window);
     qreal scale = std::min({wanted, qreal(room.width()) / formWindowSize.width(),
                             qreal(room.height()) / formWindowSize.height()});
@@ -173,7 +176,7 @@ void WindowScaler::fitWithin(const QRect &available)
     // guess may still be too tall; a few smaller tries settle it.
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (scale < wanted)
-            shrinkFontTo(scale, wanted);
+            shrinkFontTo(desktopFont, scale, wanted);
         scaleForm(scale);
         const QSize size = window->size();
         if (size.width() <= room.width() && size.height() <= room.height())
@@ -183,12 +186,11 @@ void WindowScaler::fitWithin(const QRect &available)
     fitting = false;
 }
 
-// Makes the window's font smaller until every fixed text fits the form's
-// rectangles grown by scale, where fontScaleAtFullSize is what the font the
-// desktop gives would need.
-void WindowScaler::shrinkFontTo(qreal scale, qreal fontScaleAtFullSize)
+// Makes the window's font smaller than full until every fixed text fits the
+// form's rectangles grown by scale, where fontScaleAtFullSize is what full
+// would need.
+void WindowScaler::shrinkFontTo(const QFont &full, qreal scale, qreal fontScaleAtFullSize)
 {
-    const QFont full = window->font();
     qreal ratio = scale / fontScaleAtFullSize;
     window->setFont(scaledFont(full, ratio));
     // Widths in whole pixels do not shrink quite in proportion.

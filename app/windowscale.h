@@ -13,6 +13,7 @@
 #include <QRect>
 
 QT_BEGIN_NAMESPACE
+class QFont;
 class QMainWindow;
 class QMessageBox;
 class QWidget;
@@ -44,7 +45,7 @@ private slots:
 
 private:
     qreal fontScale() const;
-    void shrinkFontTo(qreal scale, qreal fontScaleAtFullSize);
+    void shrinkFontTo(const QFont &full, qreal scale, qreal fontScaleAtFullSize);
     void scaleForm(qreal scale);
     bool frameFitsScreen() const;
     void watchResolutionChanges();

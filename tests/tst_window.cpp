@@ -137,6 +137,8 @@ private slots:
         QTest::newRow("Noto Sans 14, too large for the screen") << QFont("Noto Sans", 14) << QSize(1366, 768);
         QTest::newRow("DejaVu Sans Mono 12 on a projector")
             << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
+        QTest::newRow("design font, a screen smaller than the form")
+            << QFont("Liberation Sans", 8) << QSize(683, 384);
     }
 
     // A font applied while the program runs lays the window out anew from the
@@ -158,6 +160,12 @@ private slots:
             return;
         d.window.findChild<WindowScaler *>()->fitWithin(QRect(QPoint(), screen));
         checkLayout(d, screen);
+        // Where the design font must shrink, it shrinks by the window's factor, no further.
+        const qreal scale = d.window.width() / qreal(formSize.width());
+        if (scale < 1)
+            QVERIFY2(
+                d.window.font().pointSizeF() >= 0.9 * scale * font.pointSizeF(),
+                qPrintable(QString("%1 pt at a factor of %2").arg(d.window.font().pointSizeF()).arg(scale)));
     }
 
     // A whole lesson by keyboard alone, each key going where the desktop sends
