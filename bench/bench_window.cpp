@@ -10,9 +10,10 @@
 // window. Prints one line per text length, the interactions after the lesson
 // as the median of their repetitions; asserts nothing.
 //
-//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu]             every length, each in a
-//   process of its own bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu] --length N  one
-//   length, in this process
+//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu]
+//       every length, each in a process of its own
+//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu] --length N
+//       one length, in this process
 //
 // The font, when given, is the application's, as a desktop would set it; the
 // window grows with it. --clock cpu counts the processor time of the process
