@@ -108,11 +108,23 @@ void fitWithin(QMessageBox &box, const QRect &available)
     // Past this width the box would break words anywhere.
     const int widest =
         available.width() <= 1024 ? available.width() : std::min(available.width() - 480, 1000);
+    const int step = 20;
+    const auto fits = [&](int width) { return boxHeight(box, text, width, available) <= room; };
     const QFont full = box.font();
     for (int tries = 0; tries < 20; ++tries) {
-        for (int width = 0; width <= widest; width += 20) {
-            if (boxHeight(box, text, width, available) <= room)
-                return;
+        if (fits(0))
+            return;
+        // Each layout of the box costs a layout of its text, and the box only
+        // gets shorter as its text widens: halve down to the narrowest width,
+        // in steps, that fits.
+        int wide = widest / step * step;
+        if (fits(wide)) {
+            for (int narrow = 0; wide - narrow > step;) {
+                const int middle = (narrow + wide) / (2 * step) * step;
+                (fits(middle) ? wide : narrow) = middle;
+            }
+            fits(wide);
+            return;
         }
         box.setFont(scaledFont(full, std::pow(0.95, tries + 1)));
     }
