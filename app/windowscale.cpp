@@ -179,16 +179,17 @@ void WindowScaler::fitWithin(const QRect &available)
     fitting = true;
     window->setFont(QFont()); // the font the desktop gives, to measure afresh
     const QFont desktopFont = window->font();
+    const qreal needed = fontScale();
     // The form never shrinks for a small font.
-    const qreal wanted = std::max(qreal(1), fontScale());
+    const qreal wanted = std::max(qreal(1), needed);
     const QSize room = available.size() - frameExtent(window);
     qreal scale = std::min({wanted, qreal(room.width()) / formWindowSize.width(),
                             qreal(room.height()) / formWindowSize.height()});
     // The bars above and below the form keep their own heights, so a first
     // guess may still be too tall; a few smaller tries settle it.
     for (int attempt = 0; attempt < 4; ++attempt) {
-        if (scale < wanted)
-            shrinkFontTo(desktopFont, scale, wanted);
+        if (scale < needed)
+            shrinkFontTo(desktopFont, scale, needed);
         scaleForm(scale);
         const QSize size = window->size();
         if (size.width() <= room.width() && size.height() <= room.height())
