@@ -53,7 +53,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
     answerArea = new AnswerArea(ui->label_ans);
     rowTooltips = new RowTooltips(ui->tableWidget, ui->listWidget);
-    scaler = new WindowScaler(this, *ui);
+    new WindowScaler(this, *ui);
     makeKeyboardFriendly();
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));

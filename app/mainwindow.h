@@ -15,7 +15,6 @@ QT_END_NAMESPACE
 class AnswerArea;
 class RowTooltips;
 class SuffixRowDelegate;
-class WindowScaler;
 
 // Background of the list rows that are still candidates during a search.
 extern const QColor candidateColor;
@@ -73,7 +72,6 @@ private:
     SuffixRowDelegate *rowDelegate;
     AnswerArea *answerArea;
     RowTooltips *rowTooltips;
-    WindowScaler *scaler;
 };
 
 #endif // MAINWINDOW_H

@@ -215,7 +215,6 @@ void WindowScaler::shrinkFontTo(const QFont &full, qreal scale, qreal fontScaleA
 
 void WindowScaler::scaleForm(qreal scale)
 {
-    currentScale = scale;
     int contentBottom = 0;
     for (auto child = form.cbegin(); child != form.cend(); ++child) {
         child.key()->setGeometry(scaled(child.value(), scale));

@@ -34,9 +34,6 @@ public:
     // within available.
     void fitWithin(const QRect &available);
 
-    // The factor the form's rectangles were last scaled by.
-    qreal scale() const { return currentScale; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -55,7 +52,6 @@ private:
     QHash<QWidget *, QRect> form;
     QSize formWindowSize;
     int formColumnWidth;
-    qreal currentScale = 1;
     bool fitting = false;
 };
 
