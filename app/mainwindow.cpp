@@ -81,6 +81,10 @@ void MainWindow::makeKeyboardFriendly()
     // Enter in a field presses its button; a disabled button ignores it.
     connect(ui->lineS, &QLineEdit::returnPressed, ui->pushButton, &QPushButton::click);
     connect(ui->lineT, &QLineEdit::returnPressed, ui->pushButton_2, &QPushButton::click);
+    // Enter on a button presses it too, as Space does, though the window is
+    // no dialog: after Enter in a field the focus waits on «Шаг».
+    for (QPushButton *button : {ui->pushButton, ui->pushButton_2, ui->pushButton_3})
+        button->setAutoDefault(true);
 
     // Tab leaves the table instead of walking its cells, and the table never
     // scrolls sideways, which would cut every suffix at its start while its
