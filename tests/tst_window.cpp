@@ -269,7 +269,7 @@ private slots:
                     + box->text();
                 onScreen =
                     QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry());
-                QTest::keyClick(box, Qt::Key_Return);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             }
         });
         reader.start(0);
@@ -521,16 +521,20 @@ private slots:
         const QVector<int> sorted = oracle::suffixArray(text);
         d.build(text);
         d.stepToEnd();
+        d.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        d.list()->setFocus();
         d.list()->setCurrentRow(sorted.size() - 1);
-        QTest::keySequence(d.list(), QKeySequence::Copy);
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
         const QString row = QGuiApplication::clipboard()->text();
+        d.table()->setFocus();
         d.table()->setCurrentCell(3, 0);
-        QTest::keySequence(d.table(), QKeySequence::Copy);
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
         d.table()->editItem(d.table()->item(2, 0));
         auto editor = d.table()->viewport()->findChild<QLineEdit *>();
         QCOMPARE(editor->text(), text.mid(sorted[1]) + "#");
         editor->setText("edited");
-        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCoreApplication::processEvents();
 
         d.build("ba");
