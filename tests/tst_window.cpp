@@ -258,7 +258,10 @@ private slots:
         bool onScreen = false;
         QTimer reader;
         connect(&reader, &QTimer::timeout, [&shown, &onScreen] {
-            if (auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && !box->isAncestorOf(QApplication::focusWidget())) {
+                box->activateWindow(); // as a desktop gives a new box the focus
+            } else if (box) {
                 shown = QString("%1|%2|%3|%4|%5|%6|")
                             .arg(box->windowTitle())
                             .arg(box->textFormat())
