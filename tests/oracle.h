@@ -7,6 +7,8 @@
 
 #include "suffarr.h"
 
+#include <QtEndian>
+
 #include <divsufsort.h>
 
 #include <algorithm>
@@ -52,9 +54,8 @@ inline QVector<int> fragmentRanks(const QString &s, int length)
 // sort as their code units do, a prefix before the longer suffix.
 inline QVector<int> suffixArray(const QString &text)
 {
-    std::vector<sauchar_t> bytes;
-    for (const QChar unit : text)
-        bytes.insert(bytes.end(), {sauchar_t(unit.unicode() >> 8), sauchar_t(unit.unicode())});
+    std::vector<sauchar_t> bytes(2 * size_t(text.size()));
+    qToBigEndian<ushort>(text.utf16(), text.size(), bytes.data());
     std::vector<saidx_t> byteOrder(bytes.size());
     divsufsort(bytes.data(), byteOrder.data(), saidx_t(bytes.size()));
     QVector<int> positions;
@@ -64,27 +65,19 @@ inline QVector<int> suffixArray(const QString &text)
     return positions;
 }
 
-// By position: its row in the suffix array.
-inline QVector<int> rowsOf(const QVector<int> &suffixArray)
-{
-    QVector<int> rowOf(suffixArray.size());
-    for (int row = 0; row < suffixArray.size(); ++row)
-        rowOf[suffixArray[row]] = row;
-    return rowOf;
-}
-
-// By row of the suffix array of s, a text with the sentinel U+0000 appended:
-// how many code units the suffix shares with the one in the row before
-// (Kasai's algorithm). The sentinel, unique, ends every comparison.
+// By position in s, a text that ends with a unique sentinel: how many code
+// units its suffix shares with the one in the row before in the suffix array
+// `rows` (Kasai's algorithm, in its form that walks the text rather than the
+// rows). The sentinel ends every comparison.
 inline QVector<int> commonPrefixes(const QString &s, const QVector<int> &rows)
 {
-    const std::u16string_view t = units(s);
-    const QVector<int> rowOf = rowsOf(rows);
-    QVector<int> common(s.size());
+    QVector<int> before(s.size()), common(s.size());
+    for (int row = 1; row < rows.size(); ++row)
+        before[rows[row]] = rows[row - 1];
     for (int p = 0, shared = 0; p + 1 < s.size(); ++p, shared = std::max(shared - 1, 0)) {
-        while (t[p + shared] == t[rows[rowOf[p] - 1] + shared])
+        while (s.at(p + shared) == s.at(before[p] + shared))
             ++shared;
-        common[rowOf[p]] = shared;
+        common[p] = shared;
     }
     return common;
 }
@@ -96,7 +89,7 @@ inline QVector<int> roundClasses(const QVector<int> &rows, const QVector<int> &c
 {
     QVector<int> ranks(rows.size());
     for (int row = 1, rank = 0; row < rows.size(); ++row)
-        ranks[rows[row]] = rank += common[row] < length;
+        ranks[rows[row]] = rank += common[rows[row]] < length;
     return ranks;
 }
 
@@ -105,8 +98,7 @@ inline QVector<int> roundClasses(const QVector<int> &rows, const QVector<int> &c
 inline QString constructionFault(const QString &text)
 {
     const QString s = text + QChar(0);
-    const QVector<int> rows = QVector<int>{int(text.size())} + suffixArray(text),
-                       common = commonPrefixes(s, rows);
+    const QVector<int> rows = suffixArray(s), common = commonPrefixes(s, rows);
     for (int k = -1; k < 0 || (1 << k) < s.size(); ++k) {
         suffArr.sortRound(s, k);
         const QVector<int> ranks = roundClasses(rows, common, 1 << (k + 1));
@@ -122,9 +114,10 @@ inline QString constructionFault(const QString &text)
             return QStringLiteral("round %1").arg(k);
     }
     suffArr.storeSuffixArray();
-    return suffArr.suffixArray == rows.mid(1) && suffArr.rankOf == rowsOf(suffArr.suffixArray)
-        ? QString()
-        : QStringLiteral("suffix array");
+    bool stored = suffArr.suffixArray == rows.mid(1) && suffArr.rankOf.size() == text.size();
+    for (int row = 0; stored && row < text.size(); ++row)
+        stored = suffArr.rankOf[suffArr.suffixArray[row]] == row;
+    return stored ? QString() : QStringLiteral("suffix array");
 }
 
 // Searches the text just built and checked for the pattern letter by letter,

@@ -31,7 +31,7 @@ private slots:
         QCOMPARE(engineFault(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size())),
                  QString());
         const QString s = suffArr.text; // the seed's text and the sentinel
-        const QVector<int> rows = QVector<int>{int(s.size()) - 1} + oracle::suffixArray(s.left(s.size() - 1));
+        const QVector<int> rows = oracle::suffixArray(s);
         for (int length = 1; length < 2 * s.size(); length *= 2)
             QCOMPARE(oracle::roundClasses(rows, oracle::commonPrefixes(s, rows), length),
                      oracle::fragmentRanks(s, length));
