@@ -66,7 +66,7 @@ Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, 
     const QLatin1String close("</font>");
 
     const QString heading = QString::fromUtf8("Ответ:");
-    Answer answer{heading, heading};
+    Answer answer{heading, heading, QString()};
     QStringList positions;
     for (int i = 0, end; i < text.size(); i = end) {
         const bool red = startsOccurrence(i);
@@ -87,5 +87,6 @@ Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, 
         positionList += QLatin1Char('.');
     answer.compact += positionList;
     answer.html = elementPerLetter ? answer.html + positionList : answer.compact;
+    answer.plain = heading + shownOnOneLine(text) + positionList;
     return answer;
 }

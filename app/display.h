@@ -28,6 +28,7 @@ struct Answer
     QString html;    // the text with the start of each occurrence in red, then the positions
     QString compact; // the same with one font element per run of one colour, which lays
                      // out exactly alike and reads much faster
+    QString plain;   // what the answer reads as, without its colours
 };
 
 // The answer of a search whose final candidate range is [left, right): an

@@ -10,9 +10,13 @@
 #include "suffixdelegates.h"
 #include "windowscale.h"
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 const QColor candidateColor = QColor::fromRgb(227, 38, 54, 255);
 const QColor plainColor = QColor(Qt::white);
@@ -54,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     answerArea = new AnswerArea(ui->label_ans);
     rowTooltips = new RowTooltips(ui->tableWidget, ui->listWidget);
     new WindowScaler(this, *ui);
+    ui->statusBar->setSizeGripEnabled(false); // the scaler fixes the window's size
     makeKeyboardFriendly();
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(buildSuffArr()));
@@ -90,6 +95,12 @@ void MainWindow::makeKeyboardFriendly()
     // scrolls sideways, which would cut every suffix at its start while its
     // scroll bar, hidden, offers no way back.
     ui->tableWidget->setTabKeyNavigation(false);
+    // Nor can a drag or a double-click on the header push «Классы» out of view.
+    ui->tableWidget->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The views show what the algorithm computed: their items cannot be
+    // edited, and neither can the table's cells that await their first round.
+    ui->tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->listWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QScrollBar *sideways = ui->tableWidget->horizontalScrollBar();
     connect(sideways, &QScrollBar::rangeChanged, sideways, [sideways] { sideways->setRange(0, 0); });
     sideways->setRange(0, 0);
@@ -171,6 +182,7 @@ void MainWindow::constructionStep()
         finishConstruction();
     showOrderAndClasses();
     rowTooltips->showRound(iter);
+    announce(ui->label_3->text());
 }
 
 void MainWindow::finishConstruction()
@@ -203,7 +215,7 @@ void MainWindow::setSuffixCell(int row, int position)
 {
     auto *cell = dynamic_cast<SuffixCell *>(ui->tableWidget->item(row, 0));
     if (!cell) {
-        // Editing a cell that has no item yet gives it a plain one.
+        // A cell without an item yet, or with one that a screen reader wrote.
         cell = new SuffixCell;
         ui->tableWidget->setItem(row, 0, cell);
     }
@@ -214,7 +226,7 @@ void MainWindow::setCell(int row, int column, const QString &text)
 {
     QTableWidgetItem *item = ui->tableWidget->item(row, column);
     if (!item) {
-        item = new QTableWidgetItem;
+        item = new ClassCell;
         ui->tableWidget->setItem(row, column, item);
     }
     item->setData(Qt::DisplayRole, text);
@@ -246,6 +258,8 @@ void MainWindow::searchStep()
     ++iter;
     if (iter == pattern.size())
         showAnswer();
+    else
+        announce(ui->label_4->text());
 }
 
 // The list stays where the user scrolled it while any candidate row is in view.
@@ -271,6 +285,20 @@ void MainWindow::showAnswer()
     mode = Idle;
     setControlsEnabled(true);
     ui->lineT->setFocus(); // another pattern, perhaps
+    announce(ui->label_4->text() + QLatin1Char('\n') + answer.plain);
+}
+
+// A screen reader speaks what changes where the keyboard is, not in a label
+// elsewhere: what a step showed becomes the description of the control that
+// has the focus after it, until the next step.
+void MainWindow::announce(const QString &message)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (announcedTo && announcedTo != focus)
+        announcedTo->setAccessibleDescription(QString());
+    announcedTo = focus && focus->window() == this ? focus : nullptr;
+    if (announcedTo)
+        announcedTo->setAccessibleDescription(message);
 }
 
 void MainWindow::colorItems(int first, int last, QColor color)
@@ -290,5 +318,28 @@ void MainWindow::infoSlot()
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     fitWithin(box, availableGeometry(this));
+    const QPointer<QWidget> lessonFocus = ui->centralWidget->focusWidget();
     box.exec();
+    // The menu shows once the box is closed and this slot has returned, empty
+    // and out of sight, yet it would take every key: it closes again as soon
+    // as it stands, and the keyboard goes back to the lesson.
+    QTimer::singleShot(0, ui->menuInfo, [this, lessonFocus] {
+        ui->menuInfo->hide();
+        activateWindow();
+        giveFocusBack(lessonFocus);
+    });
+}
+
+// The focus returns to the control that had it, or goes on where Tab would
+// take it should that control be disabled now.
+void MainWindow::giveFocusBack(QWidget *control)
+{
+    QWidget *const start = control ? control : ui->lineS;
+    QWidget *next = start;
+    while (!next->isEnabled() || !(next->focusPolicy() & Qt::TabFocus)) {
+        next = next->nextInFocusChain();
+        if (next == start)
+            return;
+    }
+    next->setFocus(Qt::OtherFocusReason);
 }

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 QT_BEGIN_NAMESPACE
@@ -48,6 +49,8 @@ private:
     void showAnswer();
     void showFirstCandidateIfNoneInView();
     void makeKeyboardFriendly();
+    void giveFocusBack(QWidget *control);
+    void announce(const QString &message);
 
     // The values of mode.
     static constexpr int Idle = 0;
@@ -72,6 +75,8 @@ private:
     SuffixRowDelegate *rowDelegate;
     AnswerArea *answerArea;
     RowTooltips *rowTooltips;
+    // The control whose description tells what the last step showed.
+    QPointer<QWidget> announcedTo;
 };
 
 #endif // MAINWINDOW_H

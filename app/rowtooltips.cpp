@@ -1,5 +1,6 @@
 #include "rowtooltips.h"
 
+#include "mainwindow.h"
 #include "suffarr.h"
 
 #include <QAbstractItemView>
@@ -44,6 +45,20 @@ QString RowTooltips::tipFor(const QAbstractItemView *view, int row) const
     if (view == list)
         return listRowTip(suffArr, row);
     return round < 0 ? QString() : tableRowTip(suffArr, round, row);
+}
+
+QString RowTooltips::descriptionOf(const QAbstractItemView *view, int row) const
+{
+    const QString tip = tipFor(view, row);
+    const bool candidate =
+        view == list && view->model()->index(row, 0).data(Qt::BackgroundRole) == candidateColor;
+    return candidate ? QString::fromUtf8("кандидат\n") + tip : tip;
+}
+
+QString rowDescription(const QAbstractItemView *view, int row)
+{
+    const RowTooltips *tooltips = view ? view->window()->findChild<RowTooltips *>() : nullptr;
+    return tooltips ? tooltips->descriptionOf(view, row) : QString();
 }
 
 QString tableRowTip(const SuffArr &engine, int round, int row)

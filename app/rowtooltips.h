@@ -17,6 +17,8 @@ class SuffArr;
 
 class RowTooltips : public QObject
 {
+    Q_OBJECT
+
 public:
     // Answers the tooltips of both views for as long as they live.
     RowTooltips(QAbstractItemView *table, QAbstractItemView *list);
@@ -28,6 +30,10 @@ public:
     // rebuild until its first round: its rows say nothing until then.
     void forgetRound();
 
+    // What a screen reader reads of the row besides its text: the tooltip,
+    // after the word «кандидат» while a search keeps the list row red.
+    QString descriptionOf(const QAbstractItemView *view, int row) const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -38,6 +44,9 @@ private:
     QAbstractItemView *list;
     int round = -1; // -1: no round shown
 };
+
+// The description of the row of a view of the window, as RowTooltips::descriptionOf.
+QString rowDescription(const QAbstractItemView *view, int row);
 
 // The tooltip of table row `row` after round `round` (as in showRound), read
 // from the engine before its next round. The pair of a doubling round is the

@@ -1,20 +1,68 @@
 #ifndef SLICEITEM_H
 #define SLICEITEM_H
 
+// The items of the table and of the list show what the algorithm computed: a
+// user can select and copy them but not edit them, and a screen reader reads
+// the row's tooltip as the item's description.
+//
 // The table's suffix cells and the list's rows each show the rest of the
 // built text from some position on. A string of its own for every row would
-// cost memory quadratic in the text, so an item keeps the bounds of its
+// cost memory quadratic in the text, so such an item keeps the bounds of its
 // stretch and the whole text, which QString shares by reference count, and
 // makes its string when asked for. Every string it hands out owns its
-// characters, so a copy that Qt takes (the copy key, a cell's editor,
-// accessibility) stays valid and unchanged for as long as Qt keeps it.
+// characters, so a copy that Qt takes (the copy key, accessibility) stays
+// valid and unchanged for as long as Qt keeps it.
 
-#include <QListWidgetItem>
-#include <QTableWidgetItem>
+#include "rowtooltips.h"
+
+#include <QListWidget>
+#include <QTableWidget>
 #include <QVariant>
 
 template<class Item>
-class SliceItem : public Item
+class ResultItem : public Item
+{
+public:
+    ResultItem() { Item::setFlags(Item::flags() & ~Qt::ItemIsEditable); }
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::AccessibleDescriptionRole)
+            return rowDescription(view(), row());
+        return Item::data(role);
+    }
+
+private:
+    const QAbstractItemView *view() const;
+    int row() const;
+};
+
+template<>
+inline const QAbstractItemView *ResultItem<QTableWidgetItem>::view() const
+{
+    return tableWidget();
+}
+
+template<>
+inline int ResultItem<QTableWidgetItem>::row() const
+{
+    return QTableWidgetItem::row();
+}
+
+template<>
+inline const QAbstractItemView *ResultItem<QListWidgetItem>::view() const
+{
+    return listWidget();
+}
+
+template<>
+inline int ResultItem<QListWidgetItem>::row() const
+{
+    return listWidget() ? listWidget()->row(this) : -1;
+}
+
+template<class Item>
+class SliceItem : public ResultItem<Item>
 {
 public:
     SliceItem() = default;
@@ -25,10 +73,6 @@ public:
     // a notification each: the caller repaints the view afterwards.
     void showSlice(const QString &source, int from, int length)
     {
-        if (edited) {
-            edited = false;
-            Item::setData(Qt::DisplayRole, QVariant());
-        }
         text = source;
         start = from;
         size = length;
@@ -36,28 +80,18 @@ public:
 
     QVariant data(int role) const override
     {
-        if (!edited && (role == Qt::DisplayRole || role == Qt::EditRole))
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
             return text.mid(start, size);
-        return Item::data(role);
-    }
-
-    // What a user types into a cell is shown instead, until showSlice.
-    void setData(int role, const QVariant &value) override
-    {
-        if (role == Qt::DisplayRole || role == Qt::EditRole) {
-            edited = true;
-            text.clear();
-        }
-        Item::setData(role, value);
+        return ResultItem<Item>::data(role);
     }
 
 private:
     QString text;
     int start = 0;
     int size = 0;
-    bool edited = false;
 };
 
+using ClassCell = ResultItem<QTableWidgetItem>;
 using SuffixCell = SliceItem<QTableWidgetItem>;
 using SuffixRow = SliceItem<QListWidgetItem>;
 

@@ -221,7 +221,9 @@ void WindowScaler::scaleForm(qreal scale)
         contentBottom = std::max(contentBottom, scaled(child.value().bottom() + 1, scale));
     }
     ui.tableWidget->horizontalHeader()->setDefaultSectionSize(scaled(formColumnWidth, scale));
-    window->resize(scaled(formWindowSize.width(), scale), scaled(formWindowSize.height(), scale));
+    // A window of fixed size: a desktop offers neither to resize nor to
+    // maximise it, which would leave the form in a corner of a larger window.
+    window->setFixedSize(scaled(formWindowSize.width(), scale), scaled(formWindowSize.height(), scale));
 
     // The design font keeps the form exactly as it is drawn. Otherwise the
     // menu bar, tool bar and status bar may leave the central widget too
@@ -231,7 +233,7 @@ void WindowScaler::scaleForm(qreal scale)
     window->layout()->activate();
     const int shortfall = contentBottom - ui.centralWidget->height();
     if (shortfall > 0)
-        window->resize(window->width(), window->height() + shortfall);
+        window->setFixedHeight(window->height() + shortfall);
 }
 
 // A desktop may apply a new font or resolution while the program runs; the

@@ -99,6 +99,8 @@ private slots:
             d.window.windowFlags()
                 & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
             Qt::WindowCloseButtonHint);
+        QCOMPARE(d.window.minimumSize(), d.window.maximumSize());
+        QVERIFY(!d.window.statusBar()->isSizeGripEnabled());
         QCOMPARE(d.controls(), QString("idle"));
         QCOMPARE(d.table()->rowCount(), 0);
         QCOMPARE(d.list()->count(), 0);
@@ -180,22 +182,39 @@ private slots:
         const auto type = [](const QString &keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
         const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
         const auto focused = [] { return QApplication::focusWidget()->objectName(); };
+        // What a screen reader reads of the control with the focus after a key.
+        QStringList heard;
+        const auto listen = [&heard, &focused] {
+            heard << focused() + ": "
+                    + QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+                          ->text(QAccessible::Description);
+        };
+        QStringList told;
         const QString text = QString("abracadabra").repeated(4); // more rows than the table shows
         QCOMPARE(focused(), QString("lineS"));
         type(text);
         press(Qt::Key_Return);
         QCOMPARE(focused(), QString("pushButton_3"));
-        for (int round = 0; round < 7; ++round)
+        for (int round = 0; round < 7; ++round) {
             press(Qt::Key_Space);
+            listen();
+            told << focused() + ": " + roundMessage(1 << round);
+        }
         QCOMPARE(d.list()->count(), text.size());
         QCOMPARE(focused(), QString("lineT"));
         type("abra");
         press(Qt::Key_Return);
         QCOMPARE(focused(), QString("pushButton_3"));
-        for (int letter = 0; letter < 4; ++letter)
+        for (int letter = 0; letter < 4; ++letter) {
             press(Qt::Key_Return); // on «Шаг», as Space
-        QCOMPARE(d.text("label_ans"), answerMarkup(text, {"1", "8", "12", "19", "23", "30", "34", "41"}));
+            listen();
+            told << focused() + ": " + searchStepMessage(letter + 1, QString("abra")[letter]);
+        }
+        const QString positions = ": 1, 8, 12, 19, 23, 30, 34, 41.";
+        told.last() += "\nОтвет:" + text + positions;
+        QCOMPARE(d.text("label_ans"), answerMarkup(text, positions.mid(2).chopped(1).split(", ")));
         QCOMPARE(focused(), QString("lineT"));
+        QCOMPARE(heard, told);
 
         // Where the columns stand: the table never scrolls sideways, and columns keep their widths.
         const auto columns = [&d] {
@@ -247,13 +266,25 @@ private slots:
         QCOMPARE(topRow(), firstAb - 1);
     }
 
+    void helpBox_data()
+    {
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::newRow("a click on «Справка», Enter") << false;
+        QTest::newRow("Alt, Down, Enter") << true;
+    }
+
     // Opening the menu "Справка" shows the help box, even mid-construction, and
     // changes nothing; the box is read while it is open, and fits the screen.
+    // Once it is closed no menu is left open, and the keys go where they went.
     void helpBox()
     {
+        QFETCH(bool, byKeyboard);
         WindowDriver d;
         d.build("abab");
         d.step();
+        d.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QCOMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
         QString shown;
         bool onScreen = false;
         QTimer reader;
@@ -277,9 +308,17 @@ private slots:
         });
         reader.start(0);
         QMenuBar *bar = d.window.menuBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+        if (byKeyboard) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        } else {
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+        }
         QTRY_VERIFY(!shown.isEmpty());
-        bar->actions().first()->menu()->close();
+        reader.stop();
+        QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
+        QTRY_COMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
+        QCOMPARE(bar->activeAction(), nullptr);
         QCOMPARE(
             shown,
             QString(
@@ -300,8 +339,15 @@ private slots:
                 "href=\"https://ru.wikipedia.org/wiki/%D0%A1%D1%83%D1%84%D1%84%D0%B8%D0%BA%D1%81%D0%BD%D1%8B%D0%B9_"
                 "%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">странице "
                 "Википедии</a>."));
-        QCOMPARE(d.controls(), QString("busy"));
         QVERIFY(onScreen);
+        QCOMPARE(d.text("label_3"), roundMessage(1));
+        QCOMPARE(d.controls(), QString("busy"));
+        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QCOMPARE(d.text("label_3"), roundMessage(8));
+        QCOMPARE(QApplication::focusWidget(), d.patternField());
+        QTest::keyClicks(QApplication::focusWidget(), "ab");
+        QCOMPARE(d.patternField()->text(), QString("ab"));
     }
 
     void answers_data()
@@ -514,10 +560,11 @@ private slots:
         }
     }
 
-    // What Qt copies out of the list and the table, and what a user types into a
-    // cell, stay what they are through rebuilds that replace every row and cell.
-    // A rebuild or an edit leaves a cell's text until the next round writes it.
-    void copiesAndEditsOutliveTheText()
+    // What Qt copies out of the list and the table stays what it is through
+    // rebuilds that replace every row and cell. The views show results: no
+    // double-click or key edits a cell, not even one that awaits its first
+    // round, and no drag or double-click on the header moves «Классы».
+    void copiesOutliveTheTextAndNothingIsEdited()
     {
         WindowDriver d;
         const QString text = oracle::TextSource(9).text(600, "abc");
@@ -533,26 +580,49 @@ private slots:
         d.table()->setFocus();
         d.table()->setCurrentCell(3, 0);
         QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
-        d.table()->editItem(d.table()->item(2, 0));
-        auto editor = d.table()->viewport()->findChild<QLineEdit *>();
-        QCOMPARE(editor->text(), text.mid(sorted[1]) + "#");
-        editor->setText("edited");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCoreApplication::processEvents();
+
+        QHeaderView *header = d.table()->horizontalHeader();
+        const int width = header->defaultSectionSize();
+        const QPoint divider(header->sectionViewportPosition(1) - 1, header->height() / 2);
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, divider);
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, divider);
+        QMouseEvent drag(QEvent::MouseMove, divider + QPoint(80, 0), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(header->viewport(), &drag);
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, divider + QPoint(80, 0));
+        QCOMPARE(d.table()->columnWidth(0), width);
+        QCOMPARE(d.table()->columnViewportPosition(1), width);
+
+        const auto tryToEdit = [&d](int row, int column) {
+            const QPoint cell = d.table()->visualRect(d.table()->model()->index(row, column)).center();
+            QTest::mouseDClick(d.table()->viewport(), Qt::LeftButton, {}, cell);
+            QTest::keyClicks(QApplication::focusWidget(), "xy");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(d.table()->viewport()->findChild<QLineEdit *>(), nullptr);
+        };
+        tryToEdit(2, 0);
+        tryToEdit(2, 1);
+        QCOMPARE(d.tableColumn(0)[2], text.mid(sorted[1]) + "#");
+        QCOMPARE(d.tableColumn(1)[2], QString("2"));
 
         d.build("ba");
-        QCOMPARE(d.tableColumn(0), (QStringList{"#", text.mid(sorted[0]) + "#", "edited"}));
+        tryToEdit(2, 0);
+        QCOMPARE(d.tableColumn(0), (QStringList{"#", text.mid(sorted[0]) + "#", text.mid(sorted[1]) + "#"}));
         d.step();
         QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
         d.stepToEnd();
         const QString next = oracle::TextSource(10).text(900, "xy");
         d.build(next);
-        d.table()->model()->setData(d.table()->model()->index(900, 0), "typed"); // a plain item
+        d.table()->scrollToBottom();
+        tryToEdit(900, 1);
+        QCOMPARE(d.tableColumn(1)[900], QString());
+        // A cell awaiting its round is editable to a screen reader, which writes a plain item.
+        d.table()->model()->setData(d.table()->model()->index(900, 0), "typed");
         d.stepToEnd();
         QCOMPARE(d.tableColumn(0).last(), next.mid(oracle::suffixArray(next).last()) + "#");
         QCOMPARE(row, text.mid(sorted.last()));
         d.patternField()->paste(); // what the clipboard holds
         QCOMPARE(d.patternField()->text(), text.mid(sorted[2]) + "#");
+        QCOMPARE(d.table()->columnWidth(0), width);
     }
 
     void tooltipsExplainRows_data()
@@ -584,8 +654,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QVariantMap, names);
         WindowDriver d;
-        // Every cell's tooltip, row by row, asked for as Qt asks for it.
-        const auto shown = [](QAbstractItemView *view, int columns) {
+        // Every cell's tooltip, row by row, asked for as Qt asks for it; a
+        // screen reader hears the same, after «кандидат» on a red list row.
+        const auto shown = [&d](QAbstractItemView *view, int columns) {
             QStringList tips;
             for (int cell = 0; cell < view->model()->rowCount() * columns; ++cell) {
                 const QModelIndex index = view->model()->index(cell / columns, cell % columns);
@@ -594,6 +665,13 @@ private slots:
                 QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
                 QApplication::sendEvent(view->viewport(), &rest);
                 tips << (QToolTip::isVisible() ? QToolTip::text() : QString());
+                const QString heard = QAccessible::queryAccessibleInterface(view)
+                                          ->tableInterface()
+                                          ->cellAt(index.row(), index.column())
+                                          ->text(QAccessible::Description);
+                const bool red = columns == 1 && d.rowColors().at(index.row()) == 'R';
+                if (heard != (red ? "кандидат\n" : "") + tips.last())
+                    tips.last() = "heard: " + heard;
             }
             return tips;
         };
@@ -636,6 +714,7 @@ private slots:
         d.find("a");
         d.stepToEnd();
         QCOMPARE(shown(d.table(), 2), explained(text, round - 1));
+        QCOMPARE(shown(d.list(), 1), listed);
 
         d.build(text + "xy");
         QToolTip::hideText();
