@@ -1,6 +1,7 @@
 #include "answerarea.h"
 
 #include "charwidths.h"
+#include "readablecolors.h"
 
 #include <QCoreApplication>
 #include <QGlyphRun>
@@ -159,8 +160,9 @@ void AnswerArea::paintEvent(QPaintEvent *event)
         if (start >= end)
             continue;
         const QBrush colour = fragment.charFormat().foreground();
-        painter.setPen(colour.style() == Qt::NoBrush ? QPen(option.palette.brush(label->foregroundRole()), 0)
-                                                     : QPen(colour, 0));
+        painter.setPen(colour.style() == Qt::NoBrush
+                           ? QPen(option.palette.brush(label->foregroundRole()), 0)
+                           : QPen(answerLetterColor(option.palette, colour.color()), 0));
         for (const QGlyphRun &run : line.glyphRuns(start, end - start))
             painter.drawGlyphRun(layout->position(), run);
     }

@@ -1,6 +1,7 @@
 #include "suffixdelegates.h"
 
 #include "display.h"
+#include "readablecolors.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -83,6 +84,14 @@ void drawFocusFrame(QPainter *painter, const QStyleOptionViewItem &item)
 QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
 {
     return shownOnOneLine(value.toString());
+}
+
+void SuffixDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    // Black reads on white and on the candidates' red better than any light text.
+    if (option->backgroundBrush.style() != Qt::NoBrush && !isLight(option->palette))
+        option->palette.setColor(QPalette::Text, Qt::black);
 }
 
 void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -22,6 +22,10 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QString displayText(const QVariant &value, const QLocale &locale) const override;
+
+protected:
+    // A row whose background the window fixes gets text that reads on it.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 };
 
 // Cells of the table's suffix column: only the beginning of a suffix fits.

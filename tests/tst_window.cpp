@@ -1,5 +1,6 @@
 #include "display.h"
 #include "oracle.h"
+#include "readablecolors.h"
 #include "windowdriver.h"
 #include "windowscale.h"
 
@@ -62,6 +63,52 @@ static void checkLayout(WindowDriver &d, QSize screen)
                                 .arg(b->sizeHint().width())
                                 .arg(b->sizeHint().height())));
     }
+}
+
+// The contrast of the pixel that stands out most against the ground, within rect.
+static qreal mostContrast(const QImage &image, const QRect &rect, const QColor &ground,
+                          bool (*counts)(QRgb) = [](QRgb) { return true; })
+{
+    qreal most = 1;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (counts(image.pixel(x, y)))
+                most = std::max(most, contrast(image.pixel(x, y), ground));
+    return most;
+}
+
+// The visible list rows whose text does not read on their background: 4.5
+// on white, on the candidates' red what black reaches there.
+static QString unreadableRows(WindowDriver &d)
+{
+    const QImage shown = d.list()->viewport()->grab().toImage();
+    QStringList faults;
+    for (int r = 0; r < d.list()->count(); ++r) {
+        const QRect row = d.list()->visualItemRect(d.list()->item(r)).intersected(shown.rect());
+        const QColor ground = d.list()->item(r)->background().color();
+        const qreal wanted = ground == candidateColor ? 0.8 * contrast(Qt::black, ground) : 4.5;
+        const qreal reads = mostContrast(shown, row.adjusted(1, 1, -1, -1), ground);
+        if (!row.isEmpty() && reads < wanted)
+            faults << QString("row %1: %2").arg(r).arg(reads, 0, 'f', 1);
+    }
+    return faults.join(", ");
+}
+
+// What does not read of the answer on the window: the text's black letters
+// at 4.5, its red ones at 3.
+static QString unreadableAnswer(WindowDriver &d, const QString &text)
+{
+    QWidget *strip = d.answerArea()->viewport();
+    const QImage shown = strip->grab().toImage();
+    const QColor ground = strip->palette().color(QPalette::Window);
+    const QFontMetrics metrics(d.widget("label_ans")->font());
+    const QRect letters(metrics.horizontalAdvance("Ответ:") + 1, 0,
+                        metrics.horizontalAdvance(text) - 2, shown.height());
+    const auto red = [](QRgb p) { return qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60; };
+    const auto black = [](QRgb p) { return !(qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60); };
+    const qreal plain = mostContrast(shown, letters, ground, black);
+    const qreal marks = mostContrast(shown, letters, ground, red);
+    return plain < 4.5 || marks < 3 ? QString("letters %1, marks %2").arg(plain).arg(marks) : QString();
 }
 
 // Qt's standard delegate, which gives every row the size of the longest, as a
@@ -413,6 +460,46 @@ private slots:
                      .arg(typed.back()));
         QCOMPARE(d.text("label_ans"), answer);
         QCOMPARE(answerDrawnOtherwise(d), QString());
+    }
+
+    void readableInEveryScheme_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("switchedWhileShown");
+        QPalette dark; // as a desktop's dark scheme gives it
+        for (auto [role, color] : {std::pair{QPalette::Window, "#31363b"}, {QPalette::WindowText, "#eff0f1"},
+                                   {QPalette::Base, "#232629"}, {QPalette::Text, "#eff0f1"},
+                                   {QPalette::Button, "#31363b"}, {QPalette::ButtonText, "#eff0f1"}})
+            dark.setColor(role, color);
+        QPalette black(Qt::white, Qt::black, Qt::white, Qt::black, Qt::white, Qt::white, Qt::white, Qt::black,
+                       Qt::black);
+        QTest::newRow("dark") << dark << false;
+        QTest::newRow("dark, switched to while shown") << dark << true;
+        QTest::newRow("high contrast, black") << black << false;
+    }
+
+    // Wherever the window fixes a colour, what is read against it reads in
+    // any scheme: every visible list row, red or white, and the answer's
+    // letters, black and red, on the window, at once after a switch.
+    void readableInEveryScheme()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, switchedWhileShown);
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+        if (!switchedWhileShown)
+            QApplication::setPalette(palette);
+        WindowDriver d;
+        d.build("abracadabra");
+        d.stepToEnd();
+        d.find("abra");
+        d.step();
+        if (switchedWhileShown)
+            QApplication::setPalette(palette);
+        QCOMPARE(unreadableRows(d), QString());
+        d.stepToEnd();
+        QCOMPARE(unreadableRows(d), QString());
+        QCOMPARE(unreadableAnswer(d, "abracadabra"), QString());
     }
 
     // The answer strip is the stop after the list when the user tabs through
