@@ -66,8 +66,9 @@ static void checkLayout(WindowDriver &d, QSize screen)
 }
 
 // The contrast of the pixel that stands out most against the ground, within rect.
-static qreal mostContrast(const QImage &image, const QRect &rect, const QColor &ground,
-                          bool (*counts)(QRgb) = [](QRgb) { return true; })
+static qreal mostContrast(
+    const QImage &image, const QRect &rect, const QColor &ground,
+    bool (*counts)(QRgb) = [](QRgb) { return true; })
 {
     qreal most = 1;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
@@ -102,8 +103,8 @@ static QString unreadableAnswer(WindowDriver &d, const QString &text)
     const QImage shown = strip->grab().toImage();
     const QColor ground = strip->palette().color(QPalette::Window);
     const QFontMetrics metrics(d.widget("label_ans")->font());
-    const QRect letters(metrics.horizontalAdvance("Ответ:") + 1, 0,
-                        metrics.horizontalAdvance(text) - 2, shown.height());
+    const QRect letters(metrics.horizontalAdvance("Ответ:") + 1, 0, metrics.horizontalAdvance(text) - 2,
+                        shown.height());
     const auto red = [](QRgb p) { return qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60; };
     const auto black = [](QRgb p) { return !(qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60); };
     const qreal plain = mostContrast(shown, letters, ground, black);
@@ -467,9 +468,12 @@ private slots:
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<bool>("switchedWhileShown");
         QPalette dark; // as a desktop's dark scheme gives it
-        for (auto [role, color] : {std::pair{QPalette::Window, "#31363b"}, {QPalette::WindowText, "#eff0f1"},
-                                   {QPalette::Base, "#232629"}, {QPalette::Text, "#eff0f1"},
-                                   {QPalette::Button, "#31363b"}, {QPalette::ButtonText, "#eff0f1"}})
+        for (auto [role, color] : {std::pair{QPalette::Window, "#31363b"},
+                                   {QPalette::WindowText, "#eff0f1"},
+                                   {QPalette::Base, "#232629"},
+                                   {QPalette::Text, "#eff0f1"},
+                                   {QPalette::Button, "#31363b"},
+                                   {QPalette::ButtonText, "#eff0f1"}})
             dark.setColor(role, color);
         QPalette black(Qt::white, Qt::black, Qt::white, Qt::black, Qt::white, Qt::white, Qt::white, Qt::black,
                        Qt::black);
