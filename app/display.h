@@ -6,6 +6,10 @@
 #include <QString>
 #include <QVector>
 
+// What the help box says of suffix arrays and of the search, in rich text:
+// five paragraphs, one to a line.
+QString helpText();
+
 // The built text followed by the display terminator "#".
 QString displayText(const QString &text);
 

@@ -11,12 +11,8 @@ static void checkLayout(WindowDriver &d, QSize screen)
     const qreal scale = d.window.width() / qreal(formSize.width());
     const int slack = scale == 1 ? 0 : 1;
     const QSize frame = d.window.frameGeometry().size();
-    QVERIFY2(frame.width() <= screen.width() && frame.height() <= screen.height(),
-             qPrintable(QString("%1 x %2 on a screen of %3 x %4")
-                            .arg(frame.width())
-                            .arg(frame.height())
-                            .arg(screen.width())
-                            .arg(screen.height())));
+    QVERIFY2(QRect(QPoint(), screen).contains(QRect(QPoint(), frame)),
+             qPrintable(QString("%1 x %2").arg(frame.width()).arg(frame.height())));
     if (scale == 1)
         QCOMPARE(d.window.height(), formSize.height());
     else
@@ -65,67 +61,57 @@ static void checkLayout(WindowDriver &d, QSize screen)
     }
 }
 
-// The contrast of the pixel that stands out most against the ground, within rect.
-static qreal mostContrast(
-    const QImage &image, const QRect &rect, const QColor &ground,
-    bool (*counts)(QRgb) = [](QRgb) { return true; })
+// The contrast against ground of the pixel within rect that stands out most,
+// among the reddish pixels or among the others.
+static qreal mostContrast(const QImage &image, const QRect &rect, const QColor &ground, bool red = false)
 {
     qreal most = 1;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (counts(image.pixel(x, y)))
-                most = std::max(most, contrast(image.pixel(x, y), ground));
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if ((qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60) == red)
+                most = std::max(most, contrast(p, ground));
+        }
     return most;
 }
 
-// The visible list rows whose text does not read on their background: 4.5
-// on white, on the candidates' red what black reaches there.
-static QString unreadableRows(WindowDriver &d)
+// What does not read: a visible list row's text on its background, at 4.5
+// on white and on the candidates' red at what black reaches there; the
+// answer's black letters on the window at 4.5, its red ones at 3.
+static QString unreadable(WindowDriver &d)
 {
-    const QImage shown = d.list()->viewport()->grab().toImage();
+    const QImage rows = d.list()->viewport()->grab().toImage();
     QStringList faults;
     for (int r = 0; r < d.list()->count(); ++r) {
-        const QRect row = d.list()->visualItemRect(d.list()->item(r)).intersected(shown.rect());
         const QColor ground = d.list()->item(r)->background().color();
-        const qreal wanted = ground == candidateColor ? 0.8 * contrast(Qt::black, ground) : 4.5;
-        const qreal reads = mostContrast(shown, row.adjusted(1, 1, -1, -1), ground);
-        if (!row.isEmpty() && reads < wanted)
-            faults << QString("row %1: %2").arg(r).arg(reads, 0, 'f', 1);
+        const qreal reads =
+            mostContrast(rows, d.list()->visualItemRect(d.list()->item(r)).adjusted(1, 1, -1, -1), ground);
+        if (reads < (ground == candidateColor ? 0.8 * contrast(Qt::black, ground) : 4.5))
+            faults << QString("row %1: %2").arg(r).arg(reads);
     }
-    return faults.join(", ");
-}
-
-// What does not read of the answer on the window: the text's black letters
-// at 4.5, its red ones at 3.
-static QString unreadableAnswer(WindowDriver &d, const QString &text)
-{
-    QWidget *strip = d.answerArea()->viewport();
-    const QImage shown = strip->grab().toImage();
-    const QColor ground = strip->palette().color(QPalette::Window);
+    const QImage answer = d.answerArea()->viewport()->grab().toImage();
+    const QColor ground = d.answerArea()->viewport()->palette().color(QPalette::Window);
     const QFontMetrics metrics(d.widget("label_ans")->font());
+    const QString text = d.text("label_ans").isEmpty() ? QString() : suffArr.text.chopped(1);
     const QRect letters(metrics.horizontalAdvance("Ответ:") + 1, 0, metrics.horizontalAdvance(text) - 2,
-                        shown.height());
-    const auto red = [](QRgb p) { return qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60; };
-    const auto black = [](QRgb p) { return !(qRed(p) > qGreen(p) + 60 && qRed(p) > qBlue(p) + 60); };
-    const qreal plain = mostContrast(shown, letters, ground, black);
-    const qreal marks = mostContrast(shown, letters, ground, red);
-    return plain < 4.5 || marks < 3 ? QString("letters %1, marks %2").arg(plain).arg(marks) : QString();
+                        answer.height());
+    if (!text.isEmpty()
+        && (mostContrast(answer, letters, ground) < 4.5 || mostContrast(answer, letters, ground, true) < 3))
+        faults << QString("answer: %1, marks %2")
+                      .arg(mostContrast(answer, letters, ground))
+                      .arg(mostContrast(answer, letters, ground, true));
+    return faults.join(", ");
 }
 
 // Qt's standard delegate, which gives every row the size of the longest, as a
 // list of uniform rows asks one row only.
 struct LongestRowSize : QStyledItemDelegate
 {
-    LongestRowSize(int longest, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , longest(longest)
-    {
-    }
+    using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        return QStyledItemDelegate::sizeHint(option, index.siblingAtRow(longest));
+        return QStyledItemDelegate::sizeHint(option, index.siblingAtRow(suffArr.rankOf[0]));
     }
-    int longest;
 };
 
 // The real window, driven as a user drives it: what it shows at start and at
@@ -225,19 +211,14 @@ private slots:
     void keyboardLesson()
     {
         WindowDriver d;
-        QApplication::setActiveWindow(&d.window);
-        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QVERIFY(d.activate());
         const auto type = [](const QString &keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
-        const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
         const auto focused = [] { return QApplication::focusWidget()->objectName(); };
-        // What a screen reader reads of the control with the focus after a key.
-        QStringList heard;
-        const auto listen = [&heard, &focused] {
-            heard << focused() + ": "
-                    + QAccessible::queryAccessibleInterface(QApplication::focusWidget())
-                          ->text(QAccessible::Description);
+        // What a screen reader reads of the control with the focus: what the last step showed.
+        const auto heard = [] {
+            return QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+                ->text(QAccessible::Description);
         };
-        QStringList told;
         const QString text = QString("abracadabra").repeated(4); // more rows than the table shows
         QCOMPARE(focused(), QString("lineS"));
         type(text);
@@ -245,24 +226,23 @@ private slots:
         QCOMPARE(focused(), QString("pushButton_3"));
         for (int round = 0; round < 7; ++round) {
             press(Qt::Key_Space);
-            listen();
-            told << focused() + ": " + roundMessage(1 << round);
+            QCOMPARE(heard(), roundMessage(1 << round));
         }
         QCOMPARE(d.list()->count(), text.size());
         QCOMPARE(focused(), QString("lineT"));
         type("abra");
         press(Qt::Key_Return);
         QCOMPARE(focused(), QString("pushButton_3"));
+        const QString positions = ": 1, 8, 12, 19, 23, 30, 34, 41.";
         for (int letter = 0; letter < 4; ++letter) {
             press(Qt::Key_Return); // on «Шаг», as Space
-            listen();
-            told << focused() + ": " + searchStepMessage(letter + 1, QString("abra")[letter]);
+            QCOMPARE(heard(),
+                     searchStepMessage(letter + 1, QString("abra")[letter])
+                         + (letter == 3 ? "\nОтвет:" + text + positions : ""));
         }
-        const QString positions = ": 1, 8, 12, 19, 23, 30, 34, 41.";
-        told.last() += "\nОтвет:" + text + positions;
         QCOMPARE(d.text("label_ans"), answerMarkup(text, positions.mid(2).chopped(1).split(", ")));
         QCOMPARE(focused(), QString("lineT"));
-        QCOMPARE(heard, told);
+        QCOMPARE(d.button("pushButton_3")->accessibleDescription(), QString());
 
         // Where the columns stand: the table never scrolls sideways, and columns keep their widths.
         const auto columns = [&d] {
@@ -330,8 +310,7 @@ private slots:
         WindowDriver d;
         d.build("abab");
         d.step();
-        d.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QVERIFY(d.activate());
         QCOMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
         QString shown;
         bool onScreen = false;
@@ -351,14 +330,14 @@ private slots:
                     + box->text();
                 onScreen =
                     QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry());
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                press(Qt::Key_Return);
             }
         });
         reader.start(0);
         QMenuBar *bar = d.window.menuBar();
         if (byKeyboard) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            press(Qt::Key_Alt);
+            press(Qt::Key_Down);
         } else {
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
         }
@@ -367,31 +346,12 @@ private slots:
         QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
         QTRY_COMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
         QCOMPARE(bar->activeAction(), nullptr);
-        QCOMPARE(
-            shown,
-            QString(
-                "Справка|1|13|1|1024|1|"
-                "Суффиксный массив был разработан <b>Уди Манбером</b> и <b>Джином Майерсом</b> как "
-                "более экономная альтернатива суффиксному дереву с точки зрения необходимой памяти. "
-                "Она часто применяется там, где необходим быстрый поиск подстрок.\nСуффиксный массив "
-                "можно построить за O(|s|), где s — текст.\nЧтобы узнать, встречается ли образец в "
-                "тексте, используя суффиксный массив, необходимо взять первый символ образца и "
-                "бинарным поиском по суффиксному массиву найти диапазон с суффиксами, начинающимися "
-                "на такую же букву. Так как все элементы в полученном диапазоне отсортированы, а "
-                "первые символы одинаковые, то оставшиеся после отбрасывания первого символа суффиксы "
-                "тоже отсортированы. А значит, можно повторять процедуру сужения диапазона поиска уже "
-                "по второму, затем третьему и так далее символу образца до получения либо пустого "
-                "диапазона, либо успешного нахождения всех символов образца.\nТаким образом время "
-                "работы алгоритма O(|p|log|s|), где s — текст, p — образец.\nПрочитать подробнее про "
-                "построение и применения суффиксного массива можно на <a "
-                "href=\"https://ru.wikipedia.org/wiki/%D0%A1%D1%83%D1%84%D1%84%D0%B8%D0%BA%D1%81%D0%BD%D1%8B%D0%B9_"
-                "%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">странице "
-                "Википедии</a>."));
+        QCOMPARE(shown, "Справка|1|13|1|1024|1|" + helpText());
         QVERIFY(onScreen);
         QCOMPARE(d.text("label_3"), roundMessage(1));
         QCOMPARE(d.controls(), QString("busy"));
         for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return})
-            QTest::keyClick(QApplication::focusWidget(), key);
+            press(key);
         QCOMPARE(d.text("label_3"), roundMessage(8));
         QCOMPARE(QApplication::focusWidget(), d.patternField());
         QTest::keyClicks(QApplication::focusWidget(), "ab");
@@ -405,8 +365,6 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::newRow("abracadabra / abra") << "abracadabra"
                                             << "abra" << answerMarkup("abracadabra", {"1", "8"});
-        QTest::newRow("aaa / aa") << "aaa"
-                                  << "aa" << answerMarkup("aaa", {"1", "2"});
         QTest::newRow("overlapping") << "mississippi"
                                      << "issi" << answerMarkup("mississippi", {"2", "5"});
         QTest::newRow("not found") << "abracadabra"
@@ -449,16 +407,12 @@ private slots:
         if (!text.isNull()) {
             d.build(text);
             const int rounds = d.stepToEnd();
-            QCOMPARE(d.text("label_3"), QString("Отсортировали фрагменты длины %1").arg(1 << (rounds - 1)));
+            QCOMPARE(d.text("label_3"), roundMessage(1 << (rounds - 1)));
         }
         d.find(pattern);
         d.stepToEnd();
         const QString typed = d.patternField()->text();
-        QCOMPARE(d.text("label_4"),
-                 QString("Воспользуемся двумя бинпоисками для отсечения\nсуффиксов, в которых буква №%1"
-                         " не равна '%2'")
-                     .arg(typed.size())
-                     .arg(typed.back()));
+        QCOMPARE(d.text("label_4"), searchStepMessage(typed.size(), typed.back()));
         QCOMPARE(d.text("label_ans"), answer);
         QCOMPARE(answerDrawnOtherwise(d), QString());
     }
@@ -467,14 +421,9 @@ private slots:
     {
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<bool>("switchedWhileShown");
-        QPalette dark; // as a desktop's dark scheme gives it
-        for (auto [role, color] : {std::pair{QPalette::Window, "#31363b"},
-                                   {QPalette::WindowText, "#eff0f1"},
-                                   {QPalette::Base, "#232629"},
-                                   {QPalette::Text, "#eff0f1"},
-                                   {QPalette::Button, "#31363b"},
-                                   {QPalette::ButtonText, "#eff0f1"}})
-            dark.setColor(role, color);
+        const QPalette dark(QColor("#eff0f1"), QColor("#31363b"), QColor("#4d5357"), QColor("#1b1e20"),
+                            QColor("#31363b"), QColor("#eff0f1"), Qt::white, QColor("#232629"),
+                            QColor("#31363b")); // as a desktop's dark scheme gives it
         QPalette black(Qt::white, Qt::black, Qt::white, Qt::black, Qt::white, Qt::white, Qt::white, Qt::black,
                        Qt::black);
         QTest::newRow("dark") << dark << false;
@@ -500,10 +449,9 @@ private slots:
         d.step();
         if (switchedWhileShown)
             QApplication::setPalette(palette);
-        QCOMPARE(unreadableRows(d), QString());
+        QCOMPARE(unreadable(d), QString());
         d.stepToEnd();
-        QCOMPARE(unreadableRows(d), QString());
-        QCOMPARE(unreadableAnswer(d, "abracadabra"), QString());
+        QCOMPARE(unreadable(d), QString());
     }
 
     // The answer strip is the stop after the list when the user tabs through
@@ -517,16 +465,15 @@ private slots:
         d.stepToEnd();
         d.find(text.mid(300, 3));
         d.stepToEnd();
-        d.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QVERIFY(d.activate());
         d.list()->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        press(Qt::Key_Tab);
         QAbstractScrollArea *area = d.answerArea();
         QCOMPARE(QApplication::focusWidget(), area);
         QScrollBar *bar = area->horizontalScrollBar();
         QVector<int> at{bar->value()};
         for (Qt::Key key : {Qt::Key_Right, Qt::Key_PageDown, Qt::Key_Left}) {
-            QTest::keyClick(QApplication::focusWidget(), key);
+            press(key);
             at << bar->value();
         }
         const QPoint middle = area->viewport()->rect().center();
@@ -539,7 +486,7 @@ private slots:
         QCOMPARE(at[2] - at[1], area->viewport()->width());
         QVERIFY2(at[2] - at[3] >= letter, "an arrow moves less than a letter");
         QVERIFY2(at[4] - at[3] >= 3 * letter, "a wheel notch moves less than three letters");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        press(Qt::Key_End);
         QCOMPARE(d.widget("label_ans")->geometry().right() + 1, area->viewport()->width());
     }
 
@@ -605,7 +552,7 @@ private slots:
         QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}),
                  QString("a b"));
         d.table()->setItemDelegateForColumn(0, nullptr);
-        d.list()->setItemDelegate(new LongestRowSize(suffArr.rankOf[0], d.list()));
+        d.list()->setItemDelegate(new LongestRowSize(d.list()));
         QCoreApplication::processEvents();
         QCOMPARE(d.table()->grab().toImage(), shown[0]);
         for (int i = 0; i < offsets.size(); ++i) {
@@ -632,8 +579,7 @@ private slots:
         QListWidget qtOwn;
         for (int r = 0; r < d.list()->count(); ++r)
             qtOwn.addItem(d.list()->item(r)->text());
-        d.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QVERIFY(d.activate());
         QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {},
                           d.list()->visualItemRect(d.list()->item(2)).center());
         QCOMPARE(QApplication::focusWidget(), d.list());
@@ -662,8 +608,7 @@ private slots:
         const QVector<int> sorted = oracle::suffixArray(text);
         d.build(text);
         d.stepToEnd();
-        d.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&d.window));
+        QVERIFY(d.activate());
         d.list()->setFocus();
         d.list()->setCurrentRow(sorted.size() - 1);
         QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
@@ -687,7 +632,7 @@ private slots:
             const QPoint cell = d.table()->visualRect(d.table()->model()->index(row, column)).center();
             QTest::mouseDClick(d.table()->viewport(), Qt::LeftButton, {}, cell);
             QTest::keyClicks(QApplication::focusWidget(), "xy");
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            press(Qt::Key_Return);
             QCOMPARE(d.table()->viewport()->findChild<QLineEdit *>(), nullptr);
         };
         tryToEdit(2, 0);
@@ -703,9 +648,6 @@ private slots:
         d.stepToEnd();
         const QString next = oracle::TextSource(10).text(900, "xy");
         d.build(next);
-        d.table()->scrollToBottom();
-        tryToEdit(900, 1);
-        QCOMPARE(d.tableColumn(1)[900], QString());
         // A cell awaiting its round is editable to a screen reader, which writes a plain item.
         d.table()->model()->setData(d.table()->model()->index(900, 0), "typed");
         d.stepToEnd();
@@ -796,6 +738,11 @@ private slots:
         for (; d.button("pushButton_3")->isEnabled(); ++round) {
             d.step();
             QCOMPARE(shown(d.table(), 2), explained(text, round));
+            const QVector<int> ranks = oracle::fragmentRanks(text + QChar(0), 1 << round);
+            QStringList classes; // the round's, by brute force, in the order of the rows
+            for (const QString &suffix : d.tableColumn(0))
+                classes << QString::number(ranks[text.size() + 1 - suffix.size()]);
+            QCOMPARE(d.tableColumn(1), classes);
         }
         QStringList listed;
         for (int position : oracle::suffixArray(text))
@@ -862,7 +809,6 @@ private slots:
                     for (stepsLeft = 1; (1 << (stepsLeft - 1)) <= built.size(); ++stepsLeft) { }
                     rounds = 0;
                     searching = false;
-                    QVERIFY(!built.contains(QChar(0)));
                     QCOMPARE(d.table()->rowCount(), built.size() + 1);
                     QCOMPARE(d.list()->count(), 0);
                     QCOMPARE(d.text("label_3") + d.text("label_4") + d.text("label_ans"), QString());
@@ -880,17 +826,6 @@ private slots:
                 d.step();
                 if (stepsLeft > 0 && !searching) {
                     QCOMPARE(d.text("label_3"), roundMessage(1 << rounds++));
-                    if (built.size() < 64) { // the round's classes by brute force, in the order of the rows
-                        const QVector<int> ranks = oracle::fragmentRanks(built + QChar(0), 1 << (rounds - 1));
-                        QStringList classes;
-                        for (int r = 0; r <= built.size(); ++r)
-                            classes << QString::number(
-                                ranks[built.size() + 1 - d.table()->item(r, 0)->text().size()]);
-                        QCOMPARE(d.tableColumn(1), classes);
-                        std::sort(classes.begin(), classes.end(),
-                                  [](const QString &a, const QString &b) { return a.toInt() < b.toInt(); });
-                        QCOMPARE(d.tableColumn(1), classes);
-                    }
                     if (--stepsLeft == 0) {
                         sorted = oracle::suffixArray(built);
                         QStringList rows, cells{"#"}, classes{"0"};

@@ -44,6 +44,13 @@ struct WindowDriver
     QAbstractScrollArea *answerArea() { return widget<QAbstractScrollArea>("answerArea"); }
     QString text(const char *label) { return widget<QLabel>(label)->text(); }
 
+    // Active, as a desktop makes the window the user works in.
+    bool activate()
+    {
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
+
     static void enter(QLineEdit *field, const QString &text)
     {
         field->selectAll();
@@ -104,6 +111,12 @@ struct WindowDriver
     MainWindow window;
     QWidget standIns;
 };
+
+// A key pressed where the desktop sends it: to the widget with the focus.
+inline void press(Qt::Key key)
+{
+    QTest::keyClick(QApplication::focusWidget(), key);
+}
 
 // The answer's markup for a text that needs no escape, the letters at the
 // 1-based positions in red.
