@@ -22,6 +22,8 @@ QT_END_NAMESPACE
 
 class AnswerArea : public QAbstractScrollArea
 {
+    Q_OBJECT
+
 public:
     // Takes the label's place among its parent's children.
     explicit AnswerArea(QLabel *label);

@@ -21,6 +21,8 @@ QT_END_NAMESPACE
 
 class KeyboardSearch : public QObject
 {
+    Q_OBJECT
+
 public:
     // Searches the list, which must show the suffixes that the engine sorted last.
     explicit KeyboardSearch(QListWidget *list);

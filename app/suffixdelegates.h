@@ -18,6 +18,8 @@
 // standard delegate breaks the line at a line feed, it shows a blank.
 class SuffixDelegate : public QStyledItemDelegate
 {
+    Q_OBJECT
+
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
@@ -31,6 +33,8 @@ protected:
 // Cells of the table's suffix column: only the beginning of a suffix fits.
 class SuffixCellDelegate : public SuffixDelegate
 {
+    Q_OBJECT
+
 public:
     using SuffixDelegate::SuffixDelegate;
 
@@ -44,6 +48,8 @@ public:
 // measure only once, and a long row draws only the characters in view.
 class SuffixRowDelegate : public SuffixDelegate
 {
+    Q_OBJECT
+
 public:
     using SuffixDelegate::SuffixDelegate;
 

@@ -17,8 +17,8 @@ class QFont;
 class QMainWindow;
 class QMessageBox;
 class QWidget;
-QT_END_NAMESPACE
 class Ui_MainWindow;
+QT_END_NAMESPACE
 
 class WindowScaler : public QObject
 {
