@@ -622,9 +622,11 @@ private slots:
         const QPoint divider(header->sectionViewportPosition(1) - 1, header->height() / 2);
         QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, divider);
         QTest::mousePress(header->viewport(), Qt::LeftButton, {}, divider);
-        QMouseEvent drag(QEvent::MouseMove, divider + QPoint(80, 0), Qt::LeftButton, Qt::LeftButton, {});
+        const QPoint to = divider + QPoint(80, 0);
+        QMouseEvent drag(QEvent::MouseMove, to, header->viewport()->mapToGlobal(to), Qt::LeftButton,
+                         Qt::LeftButton, {});
         QApplication::sendEvent(header->viewport(), &drag);
-        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, divider + QPoint(80, 0));
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
         QCOMPARE(d.table()->columnWidth(0), width);
         QCOMPARE(d.table()->columnViewportPosition(1), width);
 
