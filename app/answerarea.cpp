@@ -27,23 +27,8 @@ qreal overhang(const QTextLine &line)
     return 2 * line.height();
 }
 
-// Whether positions grow with x all along the line, so that the letters in
-// view are those between two positions.
-bool runsLeftToRight(const QString &text)
-{
-    return std::none_of(text.begin(), text.end(), [](QChar c) {
-        switch (c.direction()) {
-        case QChar::DirR:
-        case QChar::DirAL:
-        case QChar::DirRLE:
-        case QChar::DirRLO:
-        case QChar::DirRLI:
-            return true;
-        default:
-            return false;
-        }
-    });
-}
+// Glyphs in one piece of the line that a repaint draws or passes over whole.
+const int glyphsPerChunk = 32;
 
 } // namespace
 
@@ -83,6 +68,7 @@ void AnswerArea::layOut()
 {
     const QFont font = label->font();
     shown.reset();
+    chunks.clear();
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.
@@ -97,7 +83,7 @@ void AnswerArea::layOut()
         shown->setHtml(markup);
         shown->firstBlock().layout()->setCacheEnabled(true);
         textWidth = qCeil(shown->idealWidth());
-        leftToRight = runsLeftToRight(shown->firstBlock().text());
+        cutIntoChunks();
     } else {
         textWidth = qCeil(textAdvance(font, label->text()));
     }
@@ -127,44 +113,62 @@ bool AnswerArea::eventFilter(QObject *watched, QEvent *event)
     return QAbstractScrollArea::eventFilter(watched, event);
 }
 
-// Draws the part of the line in view where and as the label would draw it:
-// the line centred in the label's height, letters without a colour of their
-// own in the label's text colour.
+// The line's glyphs in chunks of one colour and a few dozen glyphs each, with
+// how far each reaches, so that a repaint draws only the chunks in view, in
+// whatever order and direction the line puts the letters.
+void AnswerArea::cutIntoChunks()
+{
+    const QTextBlock block = shown->firstBlock();
+    const QTextLine line = block.layout()->lineAt(0);
+    const qreal reach = overhang(line);
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QBrush colour = fragment.charFormat().foreground();
+        for (const QGlyphRun &run :
+             line.glyphRuns(fragment.position() - block.position(), fragment.length())) {
+            const QVector<quint32> glyphs = run.glyphIndexes();
+            const QVector<QPointF> positions = run.positions();
+            for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
+                GlyphChunk chunk{run, colour, 0, 0};
+                chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
+                chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
+                const auto [leftmost, rightmost] =
+                    std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
+                                        [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+                chunk.left = leftmost->x() - reach;
+                chunk.right = rightmost->x() + reach;
+                chunks.append(chunk);
+            }
+        }
+    }
+}
+
+// Draws the chunks in view where and as the label would draw them: the line
+// centred in the label's height, letters without a colour of their own in
+// the label's text colour, the others in theirs, made readable on the ground.
 void AnswerArea::paintEvent(QPaintEvent *event)
 {
     if (hasFocus())
         drawFocusFrame();
     if (!drawsText())
         return;
-    const QTextBlock block = shown->firstBlock();
-    const QTextLayout *layout = block.layout();
-    const QTextLine line = layout->lineAt(0);
+    const QTextLayout *layout = shown->firstBlock().layout();
     const QRect labelRect = label->geometry();
     const qreal top = std::floor(qMax((labelRect.height() - shown->size().height()) / 2, qreal(0)));
-
-    int from = line.textStart();
-    int to = from + line.textLength();
-    if (leftToRight) {
-        from = qMax(from, line.xToCursor(event->rect().left() - labelRect.left() - overhang(line)) - 1);
-        to = qMin(to, line.xToCursor(event->rect().right() + 1 - labelRect.left() + overhang(line)) + 1);
-    }
+    const qreal left = event->rect().left() - labelRect.left() - layout->position().x();
+    const qreal right = event->rect().right() + 1 - labelRect.left() - layout->position().x();
 
     QStyleOption option;
     option.initFrom(label);
     QPainter painter(viewport());
     painter.translate(labelRect.left(), labelRect.top() + top);
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        const int start = qMax(from, fragment.position() - block.position());
-        const int end = qMin(to, fragment.position() + fragment.length() - block.position());
-        if (start >= end)
+    for (const GlyphChunk &chunk : qAsConst(chunks)) {
+        if (chunk.right < left || chunk.left > right)
             continue;
-        const QBrush colour = fragment.charFormat().foreground();
-        painter.setPen(colour.style() == Qt::NoBrush
+        painter.setPen(chunk.colour.style() == Qt::NoBrush
                            ? QPen(option.palette.brush(label->foregroundRole()), 0)
-                           : QPen(answerLetterColor(option.palette, colour.color()), 0));
-        for (const QGlyphRun &run : line.glyphRuns(start, end - start))
-            painter.drawGlyphRun(layout->position(), run);
+                           : QPen(answerLetterColor(option.palette, chunk.colour.color()), 0));
+        painter.drawGlyphRun(layout->position(), chunk.glyphs);
     }
 }
 

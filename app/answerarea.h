@@ -12,6 +12,9 @@
 // label would, and draws only the part in view.
 
 #include <QAbstractScrollArea>
+#include <QBrush>
+#include <QGlyphRun>
+#include <QVector>
 
 #include <memory>
 
@@ -47,13 +50,22 @@ private:
     void layOut();
     void placeLabel();
     void drawFocusFrame();
+    void cutIntoChunks();
     bool drawsText() const { return shown != nullptr; }
+
+    struct GlyphChunk
+    {
+        QGlyphRun glyphs;
+        QBrush colour; // none: the label's text colour
+        qreal left;    // how far the glyphs may reach, from the line's start
+        qreal right;
+    };
 
     QLabel *label;
     QString markup; // what the label's text lays out as
     // That markup laid out as the label lays it out; none when the label draws.
     std::unique_ptr<QTextDocument> shown;
-    bool leftToRight = true;
+    QVector<GlyphChunk> chunks;
     int textWidth = 0;
 };
 

@@ -18,9 +18,13 @@
 // The font, when given, is the application's, as a desktop would set it; the
 // window grows with it. --clock cpu counts the processor time of the process
 // instead of the time on the wall, which on a machine shared with other work
-// is steadier. KIND is what the random letters a to z hold besides:
-// "plain" nothing (the default), "tab" one tab, "hebrew" one Hebrew letter,
-// "arabic" one Arabic letter, each in the middle of the text.
+// is steadier. KIND is the text: letters a to z with "plain" nothing else
+// (the default), "tab" one tab, "hebrew" one Hebrew letter, "arabic" one
+// Arabic letter in the middle; or, in other writing systems, "emoji" (ZWJ
+// sequences, skin tones, flags, a few letters), "hebrew-words" (with
+// numbers), "arabic-words", "cjk" (Han and kana), "devanagari" (syllables,
+// conjuncts among them), "thai" (with marks), "combining" (Latin letters
+// with combining accents) and "mixed" (words of eight scripts, spaces, tabs).
 
 #include "mainwindow.h"
 
@@ -53,13 +57,92 @@ double now()
     return time.tv_sec * 1e3 + time.tv_nsec / 1e6;
 }
 
+// A code point picked from [first, last].
+uint pick(std::mt19937 &random, uint first, uint last)
+{
+    return std::uniform_int_distribution<uint>(first, last)(random);
+}
+
+QString &append(QString &text, uint codePoint)
+{
+    if (QChar::requiresSurrogates(codePoint))
+        return text.append(QChar(QChar::highSurrogate(codePoint)))
+            .append(QChar(QChar::lowSurrogate(codePoint)));
+    return text.append(QChar(codePoint));
+}
+
+// A word of a few letters from [first, last].
+QString word(std::mt19937 &random, uint first, uint last)
+{
+    QString letters;
+    for (uint n = pick(random, 2, 7); n > 0; --n)
+        append(letters, pick(random, first, last));
+    return letters;
+}
+
+// One unit of a text of the kind: a word, a syllable or a symbol, with what follows it.
+QString textUnit(std::mt19937 &random, const QString &kind)
+{
+    // Faces, a skin tone, ZWJ families, a flag sequence, regional flags, a
+    // variation selector, and a few letters.
+    static const QStringList emoji =
+        QString::fromUtf8(
+            "😀|👍🏽|👨‍👩‍👧|🏳️‍🌈|🇫🇷|🇯🇵|❤️|🧑🏿‍💻|a|b |🙂")
+            .split(QLatin1Char('|'));
+    QString unit;
+    if (kind == QLatin1String("emoji"))
+        return emoji.at(int(pick(random, 0, uint(emoji.size() - 1))));
+    if (kind == QLatin1String("hebrew-words"))
+        return (pick(random, 0, 3) ? word(random, 0x05D0, 0x05EA) : QString::number(pick(random, 1, 2026)))
+            + QLatin1Char(' ');
+    if (kind == QLatin1String("arabic-words"))
+        return word(random, 0x0627, 0x064A) + QLatin1Char(' ');
+    if (kind == QLatin1String("cjk"))
+        return append(unit, pick(random, 0, 2) ? pick(random, 0x4E00, 0x9FFF) : pick(random, 0x3041, 0x3096));
+    if (kind == QLatin1String("devanagari")) {
+        append(unit, pick(random, 0x0915, 0x0939));
+        if (pick(random, 0, 3) == 0)
+            append(append(unit, 0x094D), pick(random, 0x0915, 0x0939)); // a conjunct
+        if (pick(random, 0, 1))
+            append(unit, pick(random, 0x093E, 0x094C)); // a vowel sign
+        return pick(random, 0, 4) ? unit : unit + QLatin1Char(' ');
+    }
+    if (kind == QLatin1String("thai")) {
+        append(unit, pick(random, 0x0E01, 0x0E2E));
+        if (pick(random, 0, 2) == 0)
+            append(unit, pick(random, 0x0E34, 0x0E3A));
+        if (pick(random, 0, 3) == 0)
+            append(unit, pick(random, 0x0E48, 0x0E4B)); // a tone mark
+        return unit;
+    }
+    if (kind == QLatin1String("combining")) {
+        append(unit, pick(random, 'a', 'z'));
+        for (uint marks = pick(random, 0, 2); marks > 0; --marks)
+            append(unit, pick(random, 0x0300, 0x036F));
+        return unit;
+    }
+    if (kind == QLatin1String("mixed")) {
+        static const std::vector<std::pair<uint, uint>> scripts = {
+            {'a', 'z'},       {0x0430, 0x044F}, {0x03B1, 0x03C9}, {0x05D0, 0x05EA},
+            {0x0627, 0x064A}, {0x0915, 0x0939}, {0x4E00, 0x9FFF}, {0x0E01, 0x0E2E}};
+        const auto [first, last] = scripts.at(pick(random, 0, uint(scripts.size() - 1)));
+        return word(random, first, last) + (pick(random, 0, 15) ? QLatin1Char(' ') : QLatin1Char('\t'));
+    }
+    return append(unit, pick(random, 'a', 'z'));
+}
+
+// Random text of the kind, length code units long: letters a to z, "tab",
+// "hebrew" or "arabic" with one such character in the middle, or words,
+// syllables or symbols of one writing system or of several ("mixed").
 QString randomText(int length, const QString &kind)
 {
     std::mt19937 random(2026);
-    std::uniform_int_distribution<int> letter('a', 'z');
     QString text;
-    for (int i = 0; i < length; ++i)
-        text += QChar(letter(random));
+    while (text.size() < length)
+        text += textUnit(random, kind);
+    text.truncate(length);
+    if (!text.isEmpty() && text.at(text.size() - 1).isHighSurrogate())
+        text[text.size() - 1] = QLatin1Char('a');
     const QChar inserted = kind == QLatin1String("tab") ? QChar('\t')
         : kind == QLatin1String("hebrew")               ? QChar(0x05E9)
         : kind == QLatin1String("arabic")               ? QChar(0x0628)
