@@ -2,6 +2,8 @@
 
 #include <QFontMetricsF>
 
+#include <algorithm>
+
 namespace {
 
 // Qt shapes a line in runs of one script and at most this many code units.
@@ -73,6 +75,52 @@ bool startsIsland(uint codePoint)
 
 const QChar leftToRightMark(0x200E);
 
+bool isRightToLeftLetter(uint codePoint)
+{
+    return QChar::direction(codePoint) == QChar::DirR || QChar::direction(codePoint) == QChar::DirAL;
+}
+
+// What the bidirectional algorithm places by its neighbours: blanks and punctuation.
+bool isNeutral(uint codePoint)
+{
+    switch (QChar::direction(codePoint)) {
+    case QChar::DirWS:
+    case QChar::DirON:
+    case QChar::DirCS:
+    case QChar::DirES:
+    case QChar::DirET:
+    case QChar::DirBN:
+    case QChar::DirS:
+    case QChar::DirB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Brackets pair up across a whole line, and a pair takes the direction of
+// what stands before it, even before the island: an island with one is laid
+// out whole.
+bool hasBracket(const QString &text, int from, int to)
+{
+    return std::any_of(text.cbegin() + from, text.cbegin() + to, [](QChar c) {
+        return c.category() == QChar::Punctuation_Open || c.category() == QChar::Punctuation_Close;
+    });
+}
+
+// Whether the island can be cut around the blank at i: a right-to-left
+// letter, marks on it aside, stands on either side.
+bool isCut(const QString &text, int i)
+{
+    if (text.at(i) != QLatin1Char(' ') || i + 1 >= text.size()
+        || !isRightToLeftLetter(text.at(i + 1).unicode()))
+        return false;
+    int before = i - 1;
+    while (before >= 0 && isMark(text.at(before).unicode()))
+        --before;
+    return before >= 0 && isRightToLeftLetter(text.at(before).unicode());
+}
+
 } // namespace
 
 qreal textAdvance(const QFont &font, const QString &text)
@@ -136,6 +184,88 @@ qreal CharWidths::tabWidth(qreal x)
     return ((stopsBefore + 1) * stop - at) / 64.0;
 }
 
+void CharWidths::walkSuffixesOf(const QString &text)
+{
+    whole = text;
+    islands.clear();
+}
+
+const CharWidths::Island &CharWidths::islandEndingAt(int end)
+{
+    auto found = islands.find(end);
+    if (found != islands.end())
+        return *found;
+    Island island;
+    int start = end;
+    bool explicitDirection = false;
+    while (start > 0 && whole.at(start - 1) != QLatin1Char('\t')
+           && QChar::direction(whole.at(start - 1).unicode()) != QChar::DirL) {
+        explicitDirection = explicitDirection || isExplicitDirection(whole.at(start - 1).unicode());
+        --start;
+    }
+    island.coreEnd = end;
+    while (island.coreEnd > start && isNeutral(whole.at(island.coreEnd - 1).unicode()))
+        --island.coreEnd;
+    for (int i = start; i < island.coreEnd && !explicitDirection; ++i) {
+        if (isCut(whole, i))
+            island.cuts << i << i + 1;
+    }
+    qreal before = 0;
+    for (int k = 0; k < island.cuts.size(); ++k) {
+        island.widthBefore << before;
+        before +=
+            wholeWidth(island.cuts[k], k + 1 < island.cuts.size() ? island.cuts[k + 1] : island.coreEnd);
+    }
+    island.widthBefore << before;
+    return *islands.insert(end, island);
+}
+
+qreal CharWidths::islandWidth(int from, int end)
+{
+    const Island &island = islandEndingAt(end);
+    const int next =
+        int(std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from) - island.cuts.cbegin());
+    const int firstEnd = next < island.cuts.size() ? island.cuts[next] : island.coreEnd;
+    return wholeWidth(from, firstEnd) + island.widthBefore.last() - island.widthBefore[next]
+        + (island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0);
+}
+
+QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qreal left, qreal right)
+{
+    const Island &island = islandEndingAt(end);
+    const auto &cuts = island.cuts;
+    const int next = int(std::upper_bound(cuts.cbegin(), cuts.cend(), from) - cuts.cbegin());
+    const int firstEnd = next < cuts.size() ? cuts[next] : island.coreEnd;
+    const qreal first = wholeWidth(from, firstEnd);
+    // The core's right edge, from which segment k ends widthBefore[k] less what precedes `next` to the left.
+    const qreal coreRight = first + island.widthBefore.last() - island.widthBefore[next];
+    QVector<IslandPiece> pieces;
+    const auto keep = [&](int start, int stop, qreal x, qreal width) {
+        const bool blank = stop - start == 1 && whole.at(start) == QLatin1Char(' ');
+        if (!blank && x <= right && x + width >= left)
+            pieces.prepend({start, stop - start, x});
+    };
+    keep(from, firstEnd, coreRight - first, first);
+    // Segment k lies at coreRight - (widthBefore[k + 1] - widthBefore[next] + first) on; those
+    // wholly right of the range lie before the first that reaches it.
+    const qreal shift = island.widthBefore[next] - first;
+    int k = int(std::lower_bound(island.widthBefore.cbegin() + next, island.widthBefore.cend() - 1,
+                                 coreRight - right + shift)
+                - island.widthBefore.cbegin());
+    k = qMax(next, k - 1);
+    for (; k < cuts.size(); ++k) {
+        const qreal x = coreRight - (island.widthBefore[k + 1] - shift);
+        if (x + (island.widthBefore[k + 1] - island.widthBefore[k]) < left)
+            break;
+        keep(cuts[k], k + 1 < cuts.size() ? cuts[k + 1] : island.coreEnd, x,
+             island.widthBefore[k + 1] - island.widthBefore[k]);
+    }
+    const qreal trailing = island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0;
+    if (trailing > 0 && coreRight <= right && coreRight + trailing >= left)
+        pieces.append({island.coreEnd, end - island.coreEnd, coreRight});
+    return pieces;
+}
+
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
     : LineWalk(widths, text, Place())
 {
@@ -145,6 +275,7 @@ LineWalk::LineWalk(CharWidths &widths, const QString &text, const Place &from)
     : widths(widths)
     , text(text)
     , place(from)
+    , offset(widths.wholeText().size() - text.size())
 {
 }
 
@@ -153,10 +284,14 @@ qreal LineWalk::step()
     int length;
     const uint first = codePointAt(text, place.next, &length);
     tab = first == '\t';
+    island = !tab && startsIsland(first);
     qreal advance;
-    if (tab || startsIsland(first)) {
+    if (tab || island) {
         const int end = tab ? place.next + 1 : islandEnd();
-        advance = tab ? widths.tabWidth(place.x) : widths.pieceWidth(text.mid(place.next, end - place.next));
+        island = island && offset >= 0 && !hasBracket(text, place.next, end);
+        advance = tab ? widths.tabWidth(place.x)
+            : island  ? widths.islandWidth(offset + place.next, offset + end)
+                      : widths.pieceWidth(text.mid(place.next, end - place.next));
         place.next = end;
         place.runLength = 0;
         place.runScript = QChar::Script_Common;

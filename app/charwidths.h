@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QHash>
 #include <QString>
+#include <QVector>
 
 // Widths of characters, of the pieces of text Qt shapes as a whole, and of
 // tabs in one font, remembered, so that where a character of a long text
@@ -34,7 +35,43 @@ public:
     // The width of a tab that starts x pixels from the start of its line.
     qreal tabWidth(qreal x);
 
+    // The text whose suffixes are walked; their right-to-left islands are
+    // cut into segments once, in this text, for all of them.
+    void walkSuffixesOf(const QString &text);
+    const QString &wholeText() const { return whole; }
+
+    // A piece of a right-to-left island as laid out: [start, start + length)
+    // of the whole text, x pixels right of the island's left edge.
+    struct IslandPiece
+    {
+        int start;
+        int length;
+        qreal x;
+    };
+    // The width of the island of the whole text that runs from `from` to `end`.
+    qreal islandWidth(int from, int end);
+    // The pieces of that island, left to right, that reach into [left, right]
+    // of x from its left edge; blanks between its words are left out.
+    QVector<IslandPiece> islandPieces(int from, int end, qreal left, qreal right);
+
 private:
+    // A right-to-left island of the whole text. Its core, up to its last
+    // letter or digit, is cut where nothing joins, mirrors or reorders
+    // across: at a blank between two right-to-left letters, into the blank
+    // and what stands on either side. Laid out, the core shows its segments
+    // in reverse order; what follows it, blanks and punctuation before a
+    // left-to-right letter, comes after, left to right.
+    struct Island
+    {
+        int coreEnd = 0;
+        QVector<int> cuts;          // where each segment starts
+        QVector<qreal> widthBefore; // of the core's segments before each, and last of the whole core
+    };
+    const Island &islandEndingAt(int end);
+    qreal wholeWidth(int from, int to) { return pieceWidth(whole.mid(from, to - from)); }
+
+    QString whole;
+    QHash<int, Island> islands; // by where they end
     QFont drawnFont;
     QHash<uint, qreal> widths;
     QHash<quint64, qreal> kernings;
@@ -92,6 +129,9 @@ public:
     qreal step();
     // Whether the last step went over a tab.
     bool wasTab() const { return tab; }
+    // Whether the last step went over a right-to-left island, which a
+    // suffix of the text that CharWidths walks lays out in pieces.
+    bool wasIsland() const { return island; }
 
 private:
     qreal stepOverLeftToRight();
@@ -100,7 +140,9 @@ private:
     CharWidths &widths;
     QString text;
     Place place;
+    int offset; // of the text in the whole text that the widths walk, or -1
     bool tab = false;
+    bool island = false;
 };
 
 // The width of text laid out on one line in font.

@@ -79,6 +79,19 @@ void drawFocusFrame(QPainter *painter, const QStyleOptionViewItem &item)
     painter->restore();
 }
 
+// Draws the pieces in view of the right-to-left island [from, to) of a row
+// of this length, each where the island's layout puts it.
+void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths, int rowLength,
+                int from, int to, qreal left, int viewWidth)
+{
+    const QString &whole = widths.wholeText();
+    const int offset = whole.size() - rowLength;
+    const auto pieces =
+        widths.islandPieces(offset + from, offset + to, -edgeMargin - left, viewWidth + edgeMargin - left);
+    for (const CharWidths::IslandPiece &each : pieces)
+        drawText(painter, piece, whole.mid(each.start, each.length), left + each.x);
+}
+
 } // namespace
 
 QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
@@ -117,6 +130,7 @@ CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
 {
     if (!charWidths.measures(font)) {
         charWidths = CharWidths(font);
+        charWidths.walkSuffixesOf(widestRow);
         rowSize = QSize();
         walked.clear();
     }
@@ -133,6 +147,7 @@ QVector<LineWalk::Place> &SuffixRowDelegate::placesOf(int row) const
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     widestRow = shownOnOneLine(text);
+    charWidths.walkSuffixesOf(widestRow);
     rowSize = QSize();
     walked.clear();
 }
@@ -213,9 +228,12 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         x = left + walk.x();
         if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
             places.append(walk.standing());
-        if (walk.wasTab() && beforeX > -edgeMargin)
+        const bool apart = walk.wasTab() || walk.wasIsland();
+        if (apart && beforeX > -edgeMargin)
             drawText(painter, piece, row.text.mid(first, before - first), pieceLeft);
-        if (walk.wasTab() || x < -edgeMargin) {
+        if (walk.wasIsland())
+            drawIsland(painter, piece, widths, row.text.size(), before, walk.position(), beforeX, viewWidth);
+        if (apart || x < -edgeMargin) {
             pieceLeft = x;
             first = walk.position();
         }

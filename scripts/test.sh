@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; the tests need no display.
 set -euo pipefail
-# The window is tested at its design font and at larger ones.
-EXTRA_PACKAGES="fonts-liberation2 fonts-noto-core ${EXTRA_PACKAGES:-}"
+# The window is tested at its design font and at larger ones, and with
+# texts in other writing systems in the fonts Debian has for them.
+EXTRA_PACKAGES="fonts-liberation2 fonts-noto-core fonts-noto-cjk fonts-noto-color-emoji ${EXTRA_PACKAGES:-}"
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 cd "$root/build"

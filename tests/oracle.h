@@ -7,6 +7,7 @@
 
 #include "suffarr.h"
 
+#include <QStringList>
 #include <QtEndian>
 
 #include <divsufsort.h>
@@ -165,6 +166,15 @@ public:
         for (int i = 0; i < length; ++i)
             s += alphabet.isNull() ? QChar(ushort(pick(1, 0x10000))) : alphabet.at(pick(0, alphabet.size()));
         return s;
+    }
+
+    // Pieces picked at random, words or clusters, cut to the length.
+    QString text(int length, const QStringList &pieces)
+    {
+        QString s;
+        while (s.size() < length)
+            s += pieces.at(pick(0, pieces.size()));
+        return s.left(length);
     }
 
     // A pattern that mostly occurs in the text, sometimes with a changed letter.

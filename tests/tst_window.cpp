@@ -493,21 +493,36 @@ private slots:
     void drawnAsQtDrawsIt_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QFont>("font"); // the list's, once it has been measured in the window's
+        QTest::addColumn<QFont>("font");     // the list's, once it has been measured in the window's
+        QTest::addColumn<QString>("family"); // that the row needs, or none
         const QFont dejaVu9("DejaVu Sans", 9);
         const QFont dejaVu11("DejaVu Sans", 11);
-        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11;
-        QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11;
+        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11
+                                 << QString();
+        QTest::newRow("words wrap in cells")
+            << oracle::TextSource(2).text(700, "abc  ") << dejaVu11 << QString();
         QTest::newRow("Cyrillic and surrogate pairs")
-            << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11;
+            << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11 << QString();
         QTest::newRow("rows longer than a run Qt shapes at once")
-            << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,") << dejaVu11;
+            << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,") << dejaVu11 << QString();
         QTest::newRow("20,000 letters, ligatures of three")
-            << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil") << dejaVu9;
-        QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9;
+            << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil") << dejaVu9 << QString();
+        QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9 << QString();
+        const auto pieces = [](const char *words) { return QString::fromUtf8(words).split('|'); };
+        const QFont noto("Noto Sans", 10);
         QTest::newRow("right-to-left words among left-to-right ones")
             << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام"))
-            << dejaVu9;
+            << dejaVu9 << QString();
+        QTest::newRow("Hebrew words with numbers")
+            << oracle::TextSource(13).text(3000, pieces("שלום |עולם |ספר |2026 |מים |12 |אבגד |שם. ")) << noto
+            << QString("Noto Sans Hebrew");
+        QTest::newRow("Arabic words")
+            << oracle::TextSource(14).text(3000, pieces("سلام |كتاب |مرحبا |عالم |بيت |لا ")) << noto
+            << QString("Noto Sans Arabic");
+        QTest::newRow("combining accents")
+            << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
+        QTest::newRow("CJK") << oracle::TextSource(18).text(2000, pieces("漢|字|日本|語|かな|テ|。")) << noto
+                             << QString("Noto Sans CJK JP");
     }
 
     // The table and the list look exactly as with Qt's standard delegate, which
@@ -517,6 +532,9 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QFont, font);
+        QFETCH(QString, family);
+        if (!family.isEmpty() && !QFontDatabase().families().contains(family))
+            QSKIP(qPrintable(family + " is not installed"));
         WindowDriver d;
         for (const QString &built : {QString("a short text first"), text}) {
             d.build(built);
