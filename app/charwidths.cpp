@@ -1,6 +1,7 @@
 #include "charwidths.h"
 
 #include <QFontMetricsF>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -74,6 +75,43 @@ bool startsIsland(uint codePoint)
 }
 
 const QChar leftToRightMark(0x200E);
+
+bool isRegionalIndicator(uint codePoint)
+{
+    return codePoint >= 0x1F1E6 && codePoint <= 0x1F1FF;
+}
+
+// What shapes together with the character before it: marks, joiners and
+// non-joiners, variation selectors, emoji skin tones and tags.
+bool extendsCluster(uint codePoint)
+{
+    return isMark(codePoint) || codePoint == 0x200C || codePoint == 0x200D
+        || (codePoint >= 0x1F3FB && codePoint <= 0x1F3FF) || (codePoint >= 0xE0020 && codePoint <= 0xE007F);
+}
+
+// Where the grapheme cluster that starts at i ends: a character with what
+// extends it, a character joined to it by a zero-width joiner, or a pair of
+// regional indicators, which make a flag.
+int clusterEnd(const QString &text, int i)
+{
+    int length;
+    const uint first = codePointAt(text, i, &length);
+    int end = i + length;
+    if (isRegionalIndicator(first) && end < text.size()
+        && isRegionalIndicator(codePointAt(text, end, &length)))
+        return end + length;
+    while (end < text.size()) {
+        const uint next = codePointAt(text, end, &length);
+        if (!extendsCluster(next))
+            break;
+        end += length;
+        if (next == 0x200D && end < text.size()) {
+            codePointAt(text, end, &length);
+            end += length;
+        }
+    }
+    return end;
+}
 
 bool isRightToLeftLetter(uint codePoint)
 {
@@ -154,6 +192,19 @@ qreal CharWidths::kerning(uint first, uint second)
     return *found;
 }
 
+bool CharWidths::join(const QString &text, int first, int second, int end)
+{
+    int length;
+    const uint a = codePointAt(text, first, &length);
+    if (first + length == second) {
+        const uint b = codePointAt(text, second, &length);
+        if (second + length == end)
+            return kerning(a, b) != 0;
+    }
+    return pieceWidth(text.mid(first, end - first))
+        != pieceWidth(text.mid(first, second - first)) + pieceWidth(text.mid(second, end - second));
+}
+
 qreal CharWidths::pieceWidth(const QString &piece)
 {
     auto found = pieces.constFind(piece);
@@ -188,6 +239,45 @@ void CharWidths::walkSuffixesOf(const QString &text)
 {
     whole = text;
     islands.clear();
+    suffixExtents.clear();
+}
+
+CharWidths::LineExtent CharWidths::charExtent(uint codePoint)
+{
+    auto found = extents.constFind(codePoint);
+    if (found == extents.constEnd()) {
+        QString character;
+        QTextLayout layout(appendCodePoint(character, codePoint), drawnFont);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        found = extents.insert(codePoint, {line.ascent(), line.descent()});
+    }
+    return *found;
+}
+
+CharWidths::LineExtent CharWidths::lineExtent(const QString &text)
+{
+    LineExtent line;
+    for (int i = 0, length; i < text.size(); i += length) {
+        const LineExtent each = charExtent(codePointAt(text, i, &length));
+        line = {std::max(line.ascent, each.ascent), std::max(line.descent, each.descent)};
+    }
+    return line;
+}
+
+CharWidths::LineExtent CharWidths::suffixLineExtent(int from)
+{
+    if (suffixExtents.isEmpty()) {
+        suffixExtents.resize(whole.size() + 1);
+        for (int i = whole.size() - 1; i >= 0; --i) {
+            int length;
+            const LineExtent each = charExtent(codePointAt(whole, i, &length));
+            const LineExtent &after = suffixExtents[i + 1];
+            suffixExtents[i] = {std::max(after.ascent, each.ascent), std::max(after.descent, each.descent)};
+        }
+    }
+    return suffixExtents.value(from);
 }
 
 const CharWidths::Island &CharWidths::islandEndingAt(int end)
@@ -203,8 +293,20 @@ const CharWidths::Island &CharWidths::islandEndingAt(int end)
         explicitDirection = explicitDirection || isExplicitDirection(whole.at(start - 1).unicode());
         --start;
     }
+    // What trails the island takes the direction of what follows it: left
+    // to right before a left-to-right letter or the end of the line, right
+    // to left when after tabs and blanks the text goes on right to left, but
+    // for the blanks right before a tab, which go with the line.
+    int next = end;
+    while (next < whole.size()
+           && (whole.at(next) == QLatin1Char('\t') || isNeutral(whole.at(next).unicode())))
+        ++next;
+    const uint following = next < whole.size() ? whole.at(next).unicode() : 'a';
+    const bool goesOn = QChar::direction(following) == QChar::DirEN || startsIsland(following);
     island.coreEnd = end;
-    while (island.coreEnd > start && isNeutral(whole.at(island.coreEnd - 1).unicode()))
+    while (island.coreEnd > start
+           && (goesOn ? QChar::direction(whole.at(island.coreEnd - 1).unicode()) == QChar::DirWS
+                      : isNeutral(whole.at(island.coreEnd - 1).unicode())))
         --island.coreEnd;
     for (int i = start; i < island.coreEnd && !explicitDirection; ++i) {
         if (isCut(whole, i))
@@ -243,7 +345,7 @@ QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qre
     const auto keep = [&](int start, int stop, qreal x, qreal width) {
         const bool blank = stop - start == 1 && whole.at(start) == QLatin1Char(' ');
         if (!blank && x <= right && x + width >= left)
-            pieces.prepend({start, stop - start, x});
+            pieces.prepend({start, stop - start, x, false});
     };
     keep(from, firstEnd, coreRight - first, first);
     // Segment k lies at coreRight - (widthBefore[k + 1] - widthBefore[next] + first) on; those
@@ -262,7 +364,7 @@ QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qre
     }
     const qreal trailing = island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0;
     if (trailing > 0 && coreRight <= right && coreRight + trailing >= left)
-        pieces.append({island.coreEnd, end - island.coreEnd, coreRight});
+        pieces.append({island.coreEnd, end - island.coreEnd, coreRight, true});
     return pieces;
 }
 
@@ -284,10 +386,13 @@ qreal LineWalk::step()
     int length;
     const uint first = codePointAt(text, place.next, &length);
     tab = first == '\t';
-    island = !tab && startsIsland(first);
+    island = !tab && (startsIsland(first) || (place.afterRightToLeft && goesRightToLeft(place.next)));
     qreal advance;
     if (tab || island) {
         const int end = tab ? place.next + 1 : islandEnd();
+        place.afterRightToLeft = place.afterRightToLeft
+            || std::any_of(text.cbegin() + place.next, text.cbegin() + end,
+                           [](QChar c) { return isRightToLeftLetter(c.unicode()); });
         island = island && offset >= 0 && !hasBracket(text, place.next, end);
         advance = tab ? widths.tabWidth(place.x)
             : island  ? widths.islandWidth(offset + place.next, offset + end)
@@ -302,47 +407,60 @@ qreal LineWalk::step()
     return advance;
 }
 
-// Left-to-right characters one after another, as long as shaping joins them.
+// Left-to-right grapheme clusters one after another, as long as shaping
+// joins them: a conjunct, a reph or a ligature spans clusters.
 qreal LineWalk::stepOverLeftToRight()
 {
     const int start = place.next;
-    int length;
-    uint current = codePointAt(text, place.next, &length);
-    uint previous = current;
-    int count = 0;
-    for (;; ++count) {
-        const int script = QChar::script(current);
+    int clusterStart = start;
+    int clusters = 1;
+    for (;; ++clusters) {
+        const int end = clusterEnd(text, clusterStart);
+        int length;
+        const uint letter = codePointAt(text, clusterStart, &length);
+        const int script = QChar::script(letter);
+        if (QChar::direction(letter) == QChar::DirL)
+            place.afterRightToLeft = false;
         // A run takes the script of its first letter; punctuation, digits and
         // the like go with the run they stand in.
         if (script > QChar::Script_Common && place.runScript <= QChar::Script_Common)
             place.runScript = script;
-        place.next += length;
-        place.runLength += length;
+        place.runLength += end - place.next;
+        place.next = end;
         if (atEnd())
             break;
-        const uint following = codePointAt(text, place.next, &length);
+        const uint following = codePointAt(text, end, &length);
         const int followingScript = QChar::script(following);
         const bool newRun = place.runLength >= longestRun || following == '\t' || startsIsland(following)
             || (followingScript > QChar::Script_Common && place.runScript > QChar::Script_Common
-                && followingScript != place.runScript && !isMark(following));
+                && followingScript != place.runScript);
         if (newRun) {
             place.runLength = 0;
             place.runScript = QChar::Script_Common;
             break;
         }
-        if (widths.kerning(current, following) == 0)
+        if (!widths.join(text, clusterStart, end, clusterEnd(text, end)))
             break;
-        previous = current;
-        current = following;
+        clusterStart = end;
     }
-    switch (count) {
-    case 0:
-        return widths.width(current);
-    case 1:
-        return widths.width(previous) + widths.kerning(previous, current) + widths.width(current);
-    default:
-        return widths.pieceWidth(text.mid(start, place.next - start));
+    int length;
+    const uint first = codePointAt(text, start, &length);
+    if (clusters == 1 && start + length == place.next)
+        return widths.width(first);
+    return widths.pieceWidth(text.mid(start, place.next - start));
+}
+
+// Whether, after a right-to-left letter, the text from i on runs right to
+// left: European digits do, and so do blanks and punctuation, even after a
+// tab, when digits or a right-to-left letter follow them.
+bool LineWalk::goesRightToLeft(int i) const
+{
+    for (int length; i < text.size(); i += length) {
+        const uint c = codePointAt(text, i, &length);
+        if (c == '\t' || !isNeutral(c))
+            return c != '\t' && (QChar::direction(c) == QChar::DirEN || startsIsland(c));
     }
+    return false;
 }
 
 // Where the right-to-left island that starts at the next character ends.

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
+
 // Widths of characters, of the pieces of text Qt shapes as a whole, and of
 // tabs in one font, remembered, so that where a character of a long text
 // lands on its line is a sum instead of a layout. A surrogate pair is one
@@ -29,11 +31,25 @@ public:
     qreal width(uint codePoint);
     // What laying out the two characters together adds to their two widths.
     qreal kerning(uint first, uint second);
+    // Whether shaping joins the clusters [first, second) and [second, end)
+    // of text: laid out together they differ from the sum of their widths.
+    bool join(const QString &text, int first, int second, int end);
     // The width of a piece of a line that Qt shapes apart from its neighbours,
     // laid out left to right as a line of its own.
     qreal pieceWidth(const QString &piece);
     // The width of a tab that starts x pixels from the start of its line.
     qreal tabWidth(qreal x);
+
+    // How far a line of text reaches above and below its baseline: as far
+    // as the font of any of its characters reaches.
+    struct LineExtent
+    {
+        qreal ascent = 0;
+        qreal descent = 0;
+    };
+    LineExtent lineExtent(const QString &text);
+    // The same for the whole text from `from` on.
+    LineExtent suffixLineExtent(int from);
 
     // The text whose suffixes are walked; their right-to-left islands are
     // cut into segments once, in this text, for all of them.
@@ -47,6 +63,7 @@ public:
         int start;
         int length;
         qreal x;
+        bool trailing; // runs left to right after the island's core
     };
     // The width of the island of the whole text that runs from `from` to `end`.
     qreal islandWidth(int from, int end);
@@ -70,8 +87,12 @@ private:
     const Island &islandEndingAt(int end);
     qreal wholeWidth(int from, int to) { return pieceWidth(whole.mid(from, to - from)); }
 
+    LineExtent charExtent(uint codePoint);
+
     QString whole;
     QHash<int, Island> islands; // by where they end
+    QHash<uint, LineExtent> extents;
+    QVector<LineExtent> suffixExtents; // of the whole text, by position
     QFont drawnFont;
     QHash<uint, qreal> widths;
     QHash<quint64, qreal> kernings;
@@ -85,25 +106,26 @@ private:
 // minus its place for this one. Qt shapes a line in items, split where the
 // script, the direction or the kind of character changes and after 4096
 // code units; shaping joins neighbours only within an item. A piece is
-// - a run of characters of one item that shaping joins: a character alone,
-//   or neighbours that laid out together differ from the sum of their
-//   widths (kerning, ligatures, which can chain over three letters or more,
-//   as "ffi" does in DejaVu Sans), measured whole by Qt;
+// - a run of grapheme clusters of one item that shaping joins: a cluster
+//   (a letter with its marks, an emoji sequence, a flag) alone, or
+//   neighbours that laid out together differ from the sum of their widths
+//   (kerning, ligatures, conjuncts, which can chain over three clusters or
+//   more, as "ffi" does in DejaVu Sans), measured whole by Qt;
 // - a tab, as wide as the distance to the next tab stop;
-// - a right-to-left island: from a right-to-left letter or an Arabic digit
-//   up to the next left-to-right letter or tab. The bidirectional algorithm
-//   reorders characters within the island only, so the island's width does
-//   not depend on where it stands; an explicit embedding, override or
-//   isolate makes an island of the rest of the text.
+// - a right-to-left island: from a right-to-left letter or an Arabic digit,
+//   or, after a right-to-left letter, from European digits or from blanks
+//   and punctuation before them, up to the next left-to-right letter or
+//   tab. The bidirectional algorithm reorders characters within the island
+//   only, so the island's width does not depend on where it stands; an
+//   explicit embedding, override or isolate makes an island of the rest of
+//   the text. In a suffix of the text that CharWidths walks, the island is
+//   measured and drawn in pieces (CharWidths::islandPieces).
 // Where one step ends, the text can be cut: laid out from there, the rest
 // lands where it does in the whole line, tabs but counting from the start
 // of their line. This rests on one premise, true of the fonts at hand: two
 // neighbours that show no interaction laid out alone show none within a
 // line either, apart from ligatures exactly as wide as their letters, where
-// a cut changes the glyph but no place. Qt gives European digits after a tab
-// the direction of a right-to-left letter before the tab, which the walk
-// does not: there a kerning between the digits and what follows them may
-// differ.
+// a cut changes the glyph but no place.
 class LineWalk
 {
 public:
@@ -113,6 +135,9 @@ public:
         int next = 0;
         int runLength = 0;
         int runScript = QChar::Script_Common;
+        // Whether the last letter with a direction ran right to left: then
+        // European digits run right to left too, even after a tab.
+        bool afterRightToLeft = false;
         qreal x = 0;
     };
 
@@ -135,6 +160,7 @@ public:
 
 private:
     qreal stepOverLeftToRight();
+    bool goesRightToLeft(int i) const;
     int islandEnd() const;
 
     CharWidths &widths;

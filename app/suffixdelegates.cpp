@@ -22,6 +22,7 @@ const int edgeMargin = 64;
 // have theirs remembered at most: a few kilobytes a row.
 const int placeEvery = 512;
 const int rowsWalked = 256;
+const QChar rightToLeftMark(0x200F);
 
 QStyle *styleOf(const QStyleOptionViewItem &option)
 {
@@ -47,16 +48,22 @@ void keepOnlyText(QStyleOptionViewItem &item)
 }
 
 // Draws the item's text from a rectangle that starts at left, a fraction of
-// a pixel included.
-void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left)
+// a pixel included, and on the baseline of the row it is a piece of. The
+// style centres a line by its height, which is that of the tallest font
+// among its characters, so a piece without them would stand higher.
+void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
+              CharWidths &widths, const CharWidths::LineExtent &row)
 {
     if (text.isEmpty())
         return;
     item.text = text;
     const int pixel = int(std::floor(left));
     item.rect.setLeft(pixel);
+    const CharWidths::LineExtent own = widths.lineExtent(text);
+    const qreal down =
+        qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->save();
-    painter->translate(left - pixel, 0);
+    painter->translate(left - pixel, down);
     draw(painter, item);
     painter->restore();
 }
@@ -80,16 +87,23 @@ void drawFocusFrame(QPainter *painter, const QStyleOptionViewItem &item)
 }
 
 // Draws the pieces in view of the right-to-left island [from, to) of a row
-// of this length, each where the island's layout puts it.
-void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths, int rowLength,
-                int from, int to, qreal left, int viewWidth)
+// of this length, each where the island's layout puts it. Each stands
+// between right-to-left marks, which take no room, as the words of the
+// island stand between right-to-left letters: digits and punctuation at
+// either end run right to left as there. What trails the core follows one
+// mark only, and runs left to right as there.
+void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
+                const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left, int viewWidth)
 {
     const QString &whole = widths.wholeText();
     const int offset = whole.size() - rowLength;
     const auto pieces =
         widths.islandPieces(offset + from, offset + to, -edgeMargin - left, viewWidth + edgeMargin - left);
     for (const CharWidths::IslandPiece &each : pieces)
-        drawText(painter, piece, whole.mid(each.start, each.length), left + each.x);
+        drawText(painter, piece,
+                 rightToLeftMark + whole.mid(each.start, each.length)
+                     + (each.trailing ? QString() : rightToLeftMark),
+                 left + each.x, widths, row);
 }
 
 } // namespace
@@ -209,6 +223,9 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
     keepOnlyText(piece);
     piece.textElideMode = Qt::ElideNone;
     CharWidths &widths = widthsFor(row.font);
+    const int offset = widths.wholeText().size() - row.text.size();
+    const CharWidths::LineExtent extent =
+        offset >= 0 ? widths.suffixLineExtent(offset) : widths.lineExtent(row.text);
     QVector<LineWalk::Place> &places = placesOf(rowNumber);
     const qreal left = row.rect.left();
     LineWalk::Place from;
@@ -230,16 +247,17 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             places.append(walk.standing());
         const bool apart = walk.wasTab() || walk.wasIsland();
         if (apart && beforeX > -edgeMargin)
-            drawText(painter, piece, row.text.mid(first, before - first), pieceLeft);
+            drawText(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
         if (walk.wasIsland())
-            drawIsland(painter, piece, widths, row.text.size(), before, walk.position(), beforeX, viewWidth);
+            drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,
+                       viewWidth);
         if (apart || x < -edgeMargin) {
             pieceLeft = x;
             first = walk.position();
         }
     }
     if (x > -edgeMargin)
-        drawText(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft);
+        drawText(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft, widths, extent);
 
     if (row.state & QStyle::State_HasFocus) {
         // The focus frame lies in the text's rectangle, which does not

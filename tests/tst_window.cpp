@@ -519,10 +519,22 @@ private slots:
         QTest::newRow("Arabic words")
             << oracle::TextSource(14).text(3000, pieces("سلام |كتاب |مرحبا |عالم |بيت |لا ")) << noto
             << QString("Noto Sans Arabic");
+        QTest::newRow("emoji sequences") << oracle::TextSource(15).text(
+            2000, pieces("😀|👍🏽|👨‍👩‍👧|🇫🇷|❤️|🏳️‍🌈|a| "))
+                                         << noto << QString("Noto Color Emoji");
         QTest::newRow("combining accents")
             << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
+        QTest::newRow("Devanagari") << oracle::TextSource(17).text(2000,
+                                                                   pieces("नमस्ते |क्ष|त्र|हिन्दी |कि|की|र्क"))
+                                    << noto << QString("Noto Sans Devanagari");
         QTest::newRow("CJK") << oracle::TextSource(18).text(2000, pieces("漢|字|日本|語|かな|テ|。")) << noto
                              << QString("Noto Sans CJK JP");
+        QTest::newRow("tabs and blanks among right-to-left words")
+            << oracle::TextSource(20).text(3000, pieces("שלום |עולם |\t |\t|12 |abc |. ")) << noto
+            << QString("Noto Sans Hebrew");
+        QTest::newRow("mixed scripts")
+            << oracle::TextSource(19).text(3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
+            << noto << QString("Noto Sans CJK JP");
     }
 
     // The table and the list look exactly as with Qt's standard delegate, which
