@@ -192,6 +192,28 @@ qreal CharWidths::kerning(uint first, uint second)
     return *found;
 }
 
+// Up to three code units with their number in one word, or 0 for more.
+quint64 CharWidths::packed(const QString &text, int from, int to)
+{
+    if (to - from > 3)
+        return 0;
+    quint64 key = quint64(to - from) << 48;
+    for (int i = from; i < to; ++i)
+        key |= quint64(text.at(i).unicode()) << (16 * (i - from));
+    return key;
+}
+
+qreal CharWidths::stretchWidth(const QString &text, int from, int to)
+{
+    const quint64 key = packed(text, from, to);
+    if (!key)
+        return pieceWidth(text.mid(from, to - from));
+    auto found = shortWidths.constFind(key);
+    if (found == shortWidths.constEnd())
+        found = shortWidths.insert(key, pieceWidth(text.mid(from, to - from)));
+    return *found;
+}
+
 bool CharWidths::join(const QString &text, int first, int second, int end)
 {
     int length;
@@ -201,8 +223,17 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
         if (second + length == end)
             return kerning(a, b) != 0;
     }
-    return pieceWidth(text.mid(first, end - first))
-        != pieceWidth(text.mid(first, second - first)) + pieceWidth(text.mid(second, end - second));
+    const auto key = qMakePair(packed(text, first, second), packed(text, second, end));
+    if (key.first && key.second) {
+        auto found = joins.constFind(key);
+        if (found != joins.constEnd())
+            return *found;
+    }
+    const bool joined = pieceWidth(text.mid(first, end - first))
+        != stretchWidth(text, first, second) + stretchWidth(text, second, end);
+    if (key.first && key.second)
+        joins.insert(key, joined);
+    return joined;
 }
 
 qreal CharWidths::pieceWidth(const QString &piece)
@@ -332,6 +363,18 @@ qreal CharWidths::islandWidth(int from, int end)
         + (island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0);
 }
 
+int CharWidths::islandPrefixEnd(int from, int end, qreal width)
+{
+    const Island &island = islandEndingAt(end);
+    const int next =
+        int(std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from) - island.cuts.cbegin());
+    const int firstEnd = next < island.cuts.size() ? island.cuts[next] : island.coreEnd;
+    const qreal rest = width - wholeWidth(from, firstEnd) + island.widthBefore[next];
+    const int k = int(std::lower_bound(island.widthBefore.cbegin() + next, island.widthBefore.cend(), rest)
+                      - island.widthBefore.cbegin());
+    return k < island.cuts.size() ? island.cuts[k] : end;
+}
+
 QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qreal left, qreal right)
 {
     const Island &island = islandEndingAt(end);
@@ -377,7 +420,7 @@ LineWalk::LineWalk(CharWidths &widths, const QString &text, const Place &from)
     : widths(widths)
     , text(text)
     , place(from)
-    , offset(widths.wholeText().size() - text.size())
+    , offset(widths.wholeText().endsWith(text) ? widths.wholeText().size() - text.size() : -1)
 {
 }
 
@@ -447,7 +490,7 @@ qreal LineWalk::stepOverLeftToRight()
     const uint first = codePointAt(text, start, &length);
     if (clusters == 1 && start + length == place.next)
         return widths.width(first);
-    return widths.pieceWidth(text.mid(start, place.next - start));
+    return widths.stretchWidth(text, start, place.next);
 }
 
 // Whether, after a right-to-left letter, the text from i on runs right to

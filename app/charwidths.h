@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QHash>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -31,6 +32,8 @@ public:
     qreal width(uint codePoint);
     // What laying out the two characters together adds to their two widths.
     qreal kerning(uint first, uint second);
+    // The width of text[from, to), a piece as pieceWidth measures it.
+    qreal stretchWidth(const QString &text, int from, int to);
     // Whether shaping joins the clusters [first, second) and [second, end)
     // of text: laid out together they differ from the sum of their widths.
     bool join(const QString &text, int first, int second, int end);
@@ -67,6 +70,9 @@ public:
     };
     // The width of the island of the whole text that runs from `from` to `end`.
     qreal islandWidth(int from, int end);
+    // Where the shortest beginning of that island at least width wide ends, in
+    // the order of its characters, among the places it can be cut.
+    int islandPrefixEnd(int from, int end, qreal width);
     // The pieces of that island, left to right, that reach into [left, right]
     // of x from its left edge; blanks between its words are left out.
     QVector<IslandPiece> islandPieces(int from, int end, qreal left, qreal right);
@@ -87,11 +93,15 @@ private:
     const Island &islandEndingAt(int end);
     qreal wholeWidth(int from, int to) { return pieceWidth(whole.mid(from, to - from)); }
 
+    static quint64 packed(const QString &text, int from, int to);
     LineExtent charExtent(uint codePoint);
 
     QString whole;
     QHash<int, Island> islands; // by where they end
     QHash<uint, LineExtent> extents;
+    // Widths of pieces and joins of clusters of up to three code units, by packed code units.
+    QHash<quint64, qreal> shortWidths;
+    QHash<QPair<quint64, quint64>, bool> joins;
     QVector<LineExtent> suffixExtents; // of the whole text, by position
     QFont drawnFont;
     QHash<uint, qreal> widths;
@@ -166,7 +176,7 @@ private:
     CharWidths &widths;
     QString text;
     Place place;
-    int offset; // of the text in the whole text that the widths walk, or -1
+    int offset; // of the text in the whole text that the widths walk, or -1 if no suffix of it
     bool tab = false;
     bool island = false;
 };

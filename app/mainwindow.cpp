@@ -31,7 +31,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->listWidget->setItemDelegate(rowDelegate);
     ui->listWidget->setUniformItemSizes(true);
     new KeyboardSearch(ui->listWidget);
-    ui->tableWidget->setItemDelegateForColumn(0, new SuffixCellDelegate(ui->tableWidget));
+    cellDelegate = new SuffixCellDelegate(ui->tableWidget);
+    ui->tableWidget->setItemDelegateForColumn(0, cellDelegate);
     answerArea = new AnswerArea(ui->label_ans);
     rowTooltips = new RowTooltips(ui->tableWidget, ui->listWidget);
     new WindowScaler(this, *ui);
@@ -134,6 +135,7 @@ void MainWindow::buildSuffArr()
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
     shownText = displayText(text);
+    cellDelegate->setWholeText(shownText);
     ui->pushButton_3->setFocus();
 }
 

@@ -15,6 +15,7 @@ class Ui_MainWindow;
 QT_END_NAMESPACE
 class AnswerArea;
 class RowTooltips;
+class SuffixCellDelegate;
 class SuffixRowDelegate;
 
 // Background of the list rows that are still candidates during a search.
@@ -72,6 +73,7 @@ private:
     // suffixes without the "#". Cells and rows share it and copy on demand.
     QString shownText;
 
+    SuffixCellDelegate *cellDelegate;
     SuffixRowDelegate *rowDelegate;
     AnswerArea *answerArea;
     RowTooltips *rowTooltips;

@@ -132,22 +132,41 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         // as wide as all those lines and two more keeps both true.
         const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 2;
         const qreal wideEnough = 2.0 * lines * cell.rect.width();
-        int length = shortText;
-        while (length < cell.text.size() && textAdvance(cell.font, cell.text.left(length)) <= wideEnough)
-            length *= 2;
-        cell.text.truncate(length);
+        CharWidths &widths = widthsFor(cell.font);
+        const int offset = wholeText().size() - cell.text.size();
+        LineWalk walk(widths, cell.text);
+        while (!walk.atEnd() && walk.x() <= wideEnough) {
+            const int before = walk.position();
+            const qreal x = walk.x();
+            walk.step();
+            // Elision keeps a beginning in the order of the characters.
+            if (walk.wasIsland() && walk.x() > wideEnough) {
+                cell.text.truncate(
+                    widths.islandPrefixEnd(offset + before, offset + walk.position(), wideEnough - x)
+                    - offset);
+                break;
+            }
+        }
+        cell.text.truncate(walk.position());
     }
     draw(painter, cell);
 }
 
-CharWidths &SuffixRowDelegate::widthsFor(const QFont &font) const
+void SuffixDelegate::setWholeText(const QString &text)
 {
-    if (!charWidths.measures(font)) {
+    whole = shownOnOneLine(text);
+    charWidths.walkSuffixesOf(whole);
+}
+
+CharWidths &SuffixDelegate::widthsFor(const QFont &font, bool *renewed) const
+{
+    const bool anew = !charWidths.measures(font);
+    if (anew) {
         charWidths = CharWidths(font);
-        charWidths.walkSuffixesOf(widestRow);
-        rowSize = QSize();
-        walked.clear();
+        charWidths.walkSuffixesOf(whole);
     }
+    if (renewed)
+        *renewed = anew;
     return charWidths;
 }
 
@@ -158,17 +177,28 @@ QVector<LineWalk::Place> &SuffixRowDelegate::placesOf(int row) const
     return walked[row];
 }
 
+// What is measured in another font is measured again.
+CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
+{
+    bool renewed;
+    CharWidths &widths = widthsFor(font, &renewed);
+    if (renewed) {
+        rowSize = QSize();
+        walked.clear();
+    }
+    return widths;
+}
+
 void SuffixRowDelegate::setWidestRow(const QString &text)
 {
-    widestRow = shownOnOneLine(text);
-    charWidths.walkSuffixesOf(widestRow);
+    setWholeText(text);
     rowSize = QSize();
     walked.clear();
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    CharWidths &widths = widthsFor(option.font);
+    CharWidths &widths = rowWidthsFor(option.font);
     if (!rowSize.isValid()) {
         // Qt's own measure of the whole text, and the sum of its pieces, by
         // which a row that draws only what is in view places them: the two
@@ -176,14 +206,14 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
         // wide enough for either.
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);
-        whole.text = widestRow;
+        whole.text = wholeText();
         rowSize = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
         whole.text.clear();
         const int margins = styleOf(option)
                                 ->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget)
                                 .width();
         qreal sum = 0;
-        for (LineWalk walk(widths, widestRow); !walk.atEnd();)
+        for (LineWalk walk(widths, wholeText()); !walk.atEnd();)
             sum += walk.step();
         rowSize.setWidth(qMax(rowSize.width(), margins + int(std::ceil(sum))));
     }
@@ -222,7 +252,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
     QStyleOptionViewItem piece = row;
     keepOnlyText(piece);
     piece.textElideMode = Qt::ElideNone;
-    CharWidths &widths = widthsFor(row.font);
+    CharWidths &widths = rowWidthsFor(row.font);
     const int offset = widths.wholeText().size() - row.text.size();
     const CharWidths::LineExtent extent =
         offset >= 0 ? widths.suffixLineExtent(offset) : widths.lineExtent(row.text);

@@ -25,12 +25,25 @@ public:
 
     QString displayText(const QVariant &value, const QLocale &locale) const override;
 
+    // The text whose suffixes the view shows.
+    void setWholeText(const QString &text);
+
 protected:
     // A row whose background the window fixes gets text that reads on it.
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+    // The widths of characters in the font, for walking the suffixes of the
+    // whole text as shown; renewed tells whether they were measured afresh.
+    CharWidths &widthsFor(const QFont &font, bool *renewed = nullptr) const;
+    const QString &wholeText() const { return whole; }
+
+private:
+    QString whole;
+    mutable CharWidths charWidths;
 };
 
-// Cells of the table's suffix column: only the beginning of a suffix fits.
+// Cells of the table's suffix column: only the beginning of a suffix fits,
+// and no more than that is laid out.
 class SuffixCellDelegate : public SuffixDelegate
 {
     Q_OBJECT
@@ -61,12 +74,10 @@ public:
                const QModelIndex &index) const override;
 
 private:
-    CharWidths &widthsFor(const QFont &font) const;
+    CharWidths &rowWidthsFor(const QFont &font) const;
     QVector<LineWalk::Place> &placesOf(int row) const;
     void paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber, int viewWidth) const;
 
-    QString widestRow;
-    mutable CharWidths charWidths;
     mutable QSize rowSize;
     // By row, where the walks of its text stood every so many characters: a
     // row drawn again, scrolled anywhere, is walked from the last of them
