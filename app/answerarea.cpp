@@ -55,10 +55,17 @@ AnswerArea::AnswerArea(QLabel *label)
 
 AnswerArea::~AnswerArea() = default;
 
-void AnswerArea::setText(const QString &text, const QString &layoutAlike)
+void AnswerArea::setAnswer(const Answer &answer)
 {
-    label->setText(text);
-    markup = layoutAlike.isNull() ? text : layoutAlike;
+    label->setText(answer.html);
+    markup = answer.compact;
+    layOut();
+}
+
+void AnswerArea::clear()
+{
+    label->clear();
+    markup.clear();
     layOut();
 }
 

@@ -11,6 +11,8 @@
 // the strip draws a rich answer itself: it lays the text out once, as the
 // label would, and draws only the part in view.
 
+#include "display.h"
+
 #include <QAbstractScrollArea>
 #include <QBrush>
 #include <QGlyphRun>
@@ -32,9 +34,11 @@ public:
     explicit AnswerArea(QLabel *label);
     ~AnswerArea() override;
 
-    // Gives the label the text and shows it, laid out from layoutAlike when
-    // given: the same text in markup that is quicker to read.
-    void setText(const QString &text, const QString &layoutAlike = QString());
+    // Gives the label the answer's markup and shows the answer, laid out
+    // from its compact markup, which reads quicker and looks the same.
+    void setAnswer(const Answer &answer);
+    // Shows no answer.
+    void clear();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

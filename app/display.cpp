@@ -58,7 +58,7 @@ QString helpText()
         "%D0%BC%D0%B0%D1%81%D1%81%D0%B8%D0%B2\">странице Википедии</a>.");
 }
 
-QString displayText(const QString &text)
+QString withDisplayTerminator(const QString &text)
 {
     return text + QLatin1Char('#');
 }

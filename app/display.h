@@ -11,7 +11,7 @@
 QString helpText();
 
 // The built text followed by the display terminator "#".
-QString displayText(const QString &text);
+QString withDisplayTerminator(const QString &text);
 
 // The text as the text field shows it, on one line: control characters, line
 // and paragraph separators and the object placeholder show as blanks.

@@ -3,6 +3,7 @@
 
 #include "answerarea.h"
 #include "display.h"
+#include "helpbox.h"
 #include "keyboardsearch.h"
 #include "rowtooltips.h"
 #include "sliceitem.h"
@@ -102,8 +103,9 @@ namespace {
 
 // The sentinel ends the engine's text and must occur nowhere else, so a text
 // or a pattern never keeps a U+0000; one can only arrive by pasting, and it
-// cannot be seen in the field anyway.
-QString withoutSentinels(QLineEdit *field)
+// cannot be seen in the field anyway. Removes them from the field and
+// returns what the field then holds.
+QString removeSentinels(QLineEdit *field)
 {
     QString text = field->text();
     if (text.contains(QChar(0))) {
@@ -123,18 +125,18 @@ QString builtText()
 
 void MainWindow::buildSuffArr()
 {
-    const QString text = withoutSentinels(ui->lineS);
+    const QString text = removeSentinels(ui->lineS);
     setControlsEnabled(false);
     ui->label_3->setText(QString());
     ui->listWidget->clear();
     ui->label_4->setText(QString());
-    answerArea->setText(QString());
+    answerArea->clear();
     mode = Constructing;
     iter = -1;
     rowTooltips->forgetRound();
     ui->tableWidget->setColumnCount(2);
     ui->tableWidget->setRowCount(text.size() + 1);
-    shownText = displayText(text);
+    shownText = withDisplayTerminator(text);
     cellDelegate->setWholeText(shownText);
     ui->pushButton_3->setFocus();
 }
@@ -214,10 +216,10 @@ void MainWindow::setCell(int row, int column, const QString &text)
 void MainWindow::searchSuffArr()
 {
     // An empty pattern has no letter to step over, so the search would never end.
-    if (withoutSentinels(ui->lineT).isEmpty())
+    if (removeSentinels(ui->lineT).isEmpty())
         return;
     setControlsEnabled(false);
-    answerArea->setText(QString());
+    answerArea->clear();
     mode = Searching;
     iter = 0;
     left = 0;
@@ -260,7 +262,7 @@ void MainWindow::showFirstCandidateIfNoneInView()
 void MainWindow::showAnswer()
 {
     const Answer answer = composeAnswer(builtText(), suffArr.rankOf, left, right);
-    answerArea->setText(answer.html, answer.compact);
+    answerArea->setAnswer(answer);
     mode = Idle;
     setControlsEnabled(true);
     ui->lineT->setFocus(); // another pattern, perhaps
@@ -296,7 +298,7 @@ void MainWindow::infoSlot()
     box.setIcon(QMessageBox::Information);
     box.setStandardButtons(QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
-    fitWithin(box, availableGeometry(this));
+    fitHelpBox(box, availableGeometry(this));
     const QPointer<QWidget> lessonFocus = ui->centralWidget->focusWidget();
     box.exec();
     // The menu shows once the box is closed and this slot has returned, empty

@@ -5,9 +5,7 @@
 #include "display.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLayout>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QWindow>
@@ -19,6 +17,15 @@ namespace {
 
 // The height of a line of the design font, in pixels.
 const int designLineHeight = 13;
+// Where the window's font must shrink, widths in whole pixels do not shrink
+// quite in proportion: the font shrinks by this ratio until the texts fit,
+// at most this many times.
+const qreal fontShrinkStep = 0.97;
+const int fontShrinkTries = 20;
+// The bars above and below the form keep their own heights, so the first
+// guess of a factor may leave the window too tall: it is tried again, this
+// many times at most, smaller by what is missing.
+const int fitAttempts = 4;
 
 // The widest line of text in the widget's font, in whole pixels as the form
 // measures its rectangles.
@@ -52,6 +59,8 @@ QRect scaled(const QRect &form, qreal scale)
     return QRect(topLeft, bottomRight - QPoint(1, 1));
 }
 
+} // namespace
+
 QFont scaledFont(QFont font, qreal ratio)
 {
     if (font.pointSizeF() > 0)
@@ -61,8 +70,6 @@ QFont scaledFont(QFont font, qreal ratio)
     return font;
 }
 
-// What a window's frame adds to its size: as the desktop drew it once the
-// window is shown, and before that as the style would draw a title bar.
 QSize frameExtent(const QWidget *window)
 {
     if (window->isVisible())
@@ -73,21 +80,6 @@ QSize frameExtent(const QWidget *window)
     return QSize(2 * border, titleBar + 2 * border);
 }
 
-// The height of the box as it lays itself out when shown, with its text at
-// least as wide as the box is wide: the rule of QMessageBox, which wraps a
-// long text at the larger of half the screen and 500 pixels.
-int boxHeight(QMessageBox &box, QLabel *text, int width, const QRect &available)
-{
-    const int softLimit = std::min(available.width() / 2, 500);
-    text->setMinimumWidth(0);
-    text->setWordWrap(true);
-    const int chrome = box.layout()->totalMinimumSize().width() - text->minimumSizeHint().width();
-    text->setMinimumWidth(std::max(0, width - chrome));
-    return box.layout()->totalHeightForWidth(std::max(softLimit, box.layout()->totalMinimumSize().width()));
-}
-
-} // namespace
-
 QRect availableGeometry(const QWidget *widget)
 {
 #if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
@@ -97,37 +89,6 @@ QRect availableGeometry(const QWidget *widget)
     const QScreen *screen = handle ? handle->screen() : QGuiApplication::primaryScreen();
 #endif
     return screen ? screen->availableGeometry() : QRect();
-}
-
-void fitWithin(QMessageBox &box, const QRect &available)
-{
-    auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    if (!text)
-        return;
-    const int room = available.height() - frameExtent(&box).height();
-    // Past this width the box would break words anywhere.
-    const int widest =
-        available.width() <= 1024 ? available.width() : std::min(available.width() - 480, 1000);
-    const int step = 20;
-    const auto fits = [&](int width) { return boxHeight(box, text, width, available) <= room; };
-    const QFont full = box.font();
-    for (int tries = 0; tries < 20; ++tries) {
-        if (fits(0))
-            return;
-        // Each layout of the box costs a layout of its text, and the box only
-        // gets shorter as its text widens: halve down to the narrowest width,
-        // in steps, that fits.
-        int wide = widest / step * step;
-        if (fits(wide)) {
-            for (int narrow = 0; wide - narrow > step;) {
-                const int middle = (narrow + wide) / (2 * step) * step;
-                (fits(middle) ? wide : narrow) = middle;
-            }
-            fits(wide);
-            return;
-        }
-        box.setFont(scaledFont(full, std::pow(0.95, tries + 1)));
-    }
 }
 
 WindowScaler::WindowScaler(QMainWindow *window, const Ui_MainWindow &ui)
@@ -185,9 +146,7 @@ void WindowScaler::fitWithin(const QRect &available)
     const QSize room = available.size() - frameExtent(window);
     qreal scale = std::min({wanted, qreal(room.width()) / formWindowSize.width(),
                             qreal(room.height()) / formWindowSize.height()});
-    // The bars above and below the form keep their own heights, so a first
-    // guess may still be too tall; a few smaller tries settle it.
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    for (int attempt = 0; attempt < fitAttempts; ++attempt) {
         if (scale < needed)
             shrinkFontTo(desktopFont, scale, needed);
         scaleForm(scale);
@@ -206,9 +165,8 @@ void WindowScaler::shrinkFontTo(const QFont &full, qreal scale, qreal fontScaleA
 {
     qreal ratio = scale / fontScaleAtFullSize;
     window->setFont(scaledFont(full, ratio));
-    // Widths in whole pixels do not shrink quite in proportion.
-    for (int tries = 0; tries < 20 && fontScale() > scale; ++tries) {
-        ratio *= 0.97;
+    for (int tries = 0; tries < fontShrinkTries && fontScale() > scale; ++tries) {
+        ratio *= fontShrinkStep;
         window->setFont(scaledFont(full, ratio));
     }
 }
@@ -243,15 +201,16 @@ bool WindowScaler::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ApplicationFontChange:
     case QEvent::FontChange:
-    case QEvent::ScreenChangeInternal:
         if (!fitting)
-            QMetaObject::invokeMethod(this, "fitToScreen", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &WindowScaler::fitToScreen, Qt::QueuedConnection);
         break;
     case QEvent::Show:
+        watchScreenChanges();
+        Q_FALLTHROUGH();
     case QEvent::Move:
         // Only a shown window learns how large the desktop draws its frame.
         if (!fitting && !frameFitsScreen())
-            QMetaObject::invokeMethod(this, "fitToScreen", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &WindowScaler::fitToScreen, Qt::QueuedConnection);
         break;
     default:
         break;
@@ -267,10 +226,20 @@ bool WindowScaler::frameFitsScreen() const
         || (frame.width() <= available.width() && frame.height() <= available.height());
 }
 
+// The window moved to another screen, whose size and resolution may differ.
+void WindowScaler::watchScreenChanges()
+{
+    QWindow *handle = window->windowHandle();
+    if (handle && !watchedWindow) {
+        watchedWindow = handle;
+        connect(handle, &QWindow::screenChanged, this, &WindowScaler::fitToScreen, Qt::QueuedConnection);
+    }
+}
+
 void WindowScaler::watchResolutionChanges()
 {
     const auto watch = [this](QScreen *screen) {
-        connect(screen, SIGNAL(logicalDotsPerInchChanged(qreal)), this, SLOT(fitToScreen()));
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, &WindowScaler::fitToScreen);
     };
     for (QScreen *screen : QGuiApplication::screens())
         watch(screen);

@@ -8,15 +8,15 @@
 // would make the window larger than its screen, the factor stops where the
 // window fits and the window's font shrinks by the same ratio instead.
 
+#include <QFont>
 #include <QHash>
 #include <QObject>
 #include <QRect>
 
 QT_BEGIN_NAMESPACE
-class QFont;
 class QMainWindow;
-class QMessageBox;
 class QWidget;
+class QWindow;
 class Ui_MainWindow;
 QT_END_NAMESPACE
 
@@ -45,6 +45,7 @@ private:
     void shrinkFontTo(const QFont &full, qreal scale, qreal fontScaleAtFullSize);
     void scaleForm(qreal scale);
     bool frameFitsScreen() const;
+    void watchScreenChanges();
     void watchResolutionChanges();
 
     QMainWindow *window;
@@ -53,12 +54,15 @@ private:
     QSize formWindowSize;
     int formColumnWidth;
     bool fitting = false;
+    QWindow *watchedWindow = nullptr;
 };
 
-// A message box wraps a long text at half the screen's width, and with a
-// large font it runs below the screen. This widens its text as far as the
-// box allows, then shrinks its font, until the whole box fits available.
-void fitWithin(QMessageBox &box, const QRect &available);
+// The font, larger or smaller by ratio, in points or in pixels as it is set.
+QFont scaledFont(QFont font, qreal ratio);
+
+// What a window's frame adds to its size: as the desktop drew it once the
+// window is shown, and before that as the style would draw a title bar.
+QSize frameExtent(const QWidget *window);
 
 // The screen's area free for windows where the widget is, or would be shown.
 QRect availableGeometry(const QWidget *widget);
