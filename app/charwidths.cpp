@@ -76,6 +76,11 @@ bool startsIsland(uint codePoint)
 
 const QChar leftToRightMark(0x200E);
 
+// The canonical combining class of viramas and the like, which join the
+// consonants on either side.
+const int viramaClass = 9;
+const uint zeroWidthJoiner = 0x200D;
+
 bool isRegionalIndicator(uint codePoint)
 {
     return codePoint >= 0x1F1E6 && codePoint <= 0x1F1FF;
@@ -223,6 +228,16 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
         if (second + length == end)
             return kerning(a, b) != 0;
     }
+    // Clusters shape apart unless their letters kern, across marks too, or
+    // the first ends in a virama or a joiner, which makes a conjunct or a
+    // ligature of what follows: only then is the pair laid out.
+    const uint next = codePointAt(text, second, &length);
+    const int lastStart =
+        text.at(second - 1).isLowSurrogate() && second - 2 >= first ? second - 2 : second - 1;
+    const uint last = codePointAt(text, lastStart, &length);
+    if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && kerning(a, next) == 0
+        && kerning(last, next) == 0)
+        return false;
     const auto key = qMakePair(packed(text, first, second), packed(text, second, end));
     if (key.first && key.second) {
         auto found = joins.constFind(key);
