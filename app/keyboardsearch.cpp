@@ -90,59 +90,21 @@ void KeyboardSearch::search(const QString &letters)
     if (skipRow)
         start = start < rows - 1 ? start + 1 : 0;
 
-    int found = firstMatch(0, rows, 0, start);
-    if (found < 0)
-        found = firstMatch(0, start, 0, 0);
-    if (found >= 0)
-        list->setCurrentIndex(list->model()->index(found, 0));
-}
-
-// The first row from `from` on among the rows [first, last), which begin
-// with the same depth code units, and those match the first depth typed
-// letters, that begins with every typed letter; -1 if none does. Rows of one
-// next code unit are neighbours, and a group matches the next typed letter or
-// not as a whole: case is ignored as Qt ignores it, code unit by code unit.
-int KeyboardSearch::firstMatch(int first, int last, int depth, int from) const
-{
-    if (last <= from)
-        return -1;
-    if (depth == typed.size())
-        return qMax(first, from);
-    // A row that ends here is shorter than the typed letters; it sorts first.
-    if (unitAt(first, depth) < 0)
-        ++first;
-    if (from > first)
-        first = groupEnd(first, last, depth, unitAt(from, depth) - 1);
-    while (first < last) {
-        const int end = groupEnd(first, last, depth, unitAt(first, depth));
-        const int length = depth + 1;
-        if (suffArr.text.mid(suffArr.suffixArray[first], length)
-                .startsWith(typed.left(length), Qt::CaseInsensitive)) {
-            const int found = firstMatch(first, end, length, from);
-            if (found >= 0)
-                return found;
+    // Qt's view searches from the start row on and wraps around; a row
+    // matches when it begins with the typed letters, case ignored as Qt
+    // ignores it.
+    for (int i = 0; i < rows; ++i) {
+        const int row = (start + i) % rows;
+        if (beginning(row, typed.size()).startsWith(typed, Qt::CaseInsensitive)) {
+            list->setCurrentIndex(list->model()->index(row, 0));
+            return;
         }
-        first = end;
     }
-    return -1;
 }
 
-// The code unit at depth in the row's suffix; -1 past its end.
-int KeyboardSearch::unitAt(int row, int depth) const
+// The first length code units of the row's suffix, or all of it if shorter.
+QString KeyboardSearch::beginning(int row, int length) const
 {
     const int position = suffArr.suffixArray[row];
-    return depth < suffArr.suffixArray.size() - position ? suffArr.text.at(position + depth).unicode() : -1;
-}
-
-// The first row among [first, last), sorted by their code unit at depth, whose unit exceeds unit.
-int KeyboardSearch::groupEnd(int first, int last, int depth, int unit) const
-{
-    while (first < last) {
-        const int middle = first + (last - first) / 2;
-        if (unitAt(middle, depth) <= unit)
-            first = middle + 1;
-        else
-            last = middle;
-    }
-    return first;
+    return suffArr.text.mid(position, qMin(length, suffArr.suffixArray.size() - position));
 }

@@ -6,9 +6,8 @@
 // input interval add up, the search starts at the current row, or after it
 // for a new search or the same letter again, wraps around, and ignores case.
 // Qt's own search reads every row's string from the current one on, and a
-// string is a copy of a suffix, tens of kilobytes for a long text. The rows
-// are sorted, so the rows that begin with the typed letters are found by
-// binary search in the built text instead.
+// string is a copy of a suffix, tens of kilobytes for a long text: this one
+// reads only as many code units of each row as were typed.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -33,9 +32,7 @@ protected:
 private:
     bool searches(const QKeyEvent *key) const;
     void search(const QString &letters);
-    int firstMatch(int first, int last, int depth, int from) const;
-    int unitAt(int row, int depth) const;
-    int groupEnd(int first, int last, int depth, int unit) const;
+    QString beginning(int row, int length) const;
 
     QListWidget *list;
     QString typed;
