@@ -1,5 +1,7 @@
 #include "charwidths.h"
 
+#include "characters.h"
+
 #include <QFontMetricsF>
 #include <QTextLayout>
 
@@ -7,8 +9,6 @@
 
 namespace {
 
-// Qt shapes a line in runs of one script and at most this many code units.
-const int longestRun = 4096;
 // The most code units of pieces whose widths are kept, a megabyte or so.
 const int mostCachedUnits = 1 << 19;
 
@@ -20,136 +20,12 @@ QString &appendCodePoint(QString &text, uint codePoint)
     return text.append(QChar(codePoint));
 }
 
-// The character at i, and in length how many code units it takes.
-uint codePointAt(const QString &text, int i, int *length)
-{
-    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-        *length = 2;
-        return QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-    }
-    *length = 1;
-    return text.at(i).unicode();
-}
-
-bool isMark(uint codePoint)
-{
-    switch (QChar::category(codePoint)) {
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isExplicitDirection(uint codePoint)
-{
-    switch (QChar::direction(codePoint)) {
-    case QChar::DirLRE:
-    case QChar::DirLRO:
-    case QChar::DirRLE:
-    case QChar::DirRLO:
-    case QChar::DirPDF:
-    case QChar::DirLRI:
-    case QChar::DirRLI:
-    case QChar::DirFSI:
-    case QChar::DirPDI:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Characters that the bidirectional algorithm may move out of logical order.
-bool startsIsland(uint codePoint)
-{
-    switch (QChar::direction(codePoint)) {
-    case QChar::DirR:
-    case QChar::DirAL:
-    case QChar::DirAN:
-        return true;
-    default:
-        return isExplicitDirection(codePoint);
-    }
-}
-
 const QChar leftToRightMark(0x200E);
 
 // The canonical combining class of viramas and the like, which join the
 // consonants on either side.
 const int viramaClass = 9;
 const uint zeroWidthJoiner = 0x200D;
-
-bool isRegionalIndicator(uint codePoint)
-{
-    return codePoint >= 0x1F1E6 && codePoint <= 0x1F1FF;
-}
-
-// What shapes together with the character before it: marks, joiners and
-// non-joiners, variation selectors, emoji skin tones and tags.
-bool extendsCluster(uint codePoint)
-{
-    return isMark(codePoint) || codePoint == 0x200C || codePoint == 0x200D
-        || (codePoint >= 0x1F3FB && codePoint <= 0x1F3FF) || (codePoint >= 0xE0020 && codePoint <= 0xE007F);
-}
-
-// Where the grapheme cluster that starts at i ends: a character with what
-// extends it, a character joined to it by a zero-width joiner, or a pair of
-// regional indicators, which make a flag.
-int clusterEnd(const QString &text, int i)
-{
-    int length;
-    const uint first = codePointAt(text, i, &length);
-    int end = i + length;
-    if (isRegionalIndicator(first) && end < text.size()
-        && isRegionalIndicator(codePointAt(text, end, &length)))
-        return end + length;
-    while (end < text.size()) {
-        const uint next = codePointAt(text, end, &length);
-        if (!extendsCluster(next))
-            break;
-        end += length;
-        if (next == 0x200D && end < text.size()) {
-            codePointAt(text, end, &length);
-            end += length;
-        }
-    }
-    return end;
-}
-
-bool isRightToLeftLetter(uint codePoint)
-{
-    return QChar::direction(codePoint) == QChar::DirR || QChar::direction(codePoint) == QChar::DirAL;
-}
-
-// What the bidirectional algorithm places by its neighbours: blanks and punctuation.
-bool isNeutral(uint codePoint)
-{
-    switch (QChar::direction(codePoint)) {
-    case QChar::DirWS:
-    case QChar::DirON:
-    case QChar::DirCS:
-    case QChar::DirES:
-    case QChar::DirET:
-    case QChar::DirBN:
-    case QChar::DirS:
-    case QChar::DirB:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Brackets pair up across a whole line, and a pair takes the direction of
-// what stands before it, even before the island: an island with one is laid
-// out whole.
-bool hasBracket(const QString &text, int from, int to)
-{
-    return std::any_of(text.cbegin() + from, text.cbegin() + to, [](QChar c) {
-        return c.category() == QChar::Punctuation_Open || c.category() == QChar::Punctuation_Close;
-    });
-}
 
 // Whether the island can be cut around the blank at i: a right-to-left
 // letter, marks on it aside, stands on either side.
@@ -424,113 +300,4 @@ QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qre
     if (trailing > 0 && coreRight <= right && coreRight + trailing >= left)
         pieces.append({island.coreEnd, end - island.coreEnd, coreRight, true});
     return pieces;
-}
-
-LineWalk::LineWalk(CharWidths &widths, const QString &text)
-    : LineWalk(widths, text, Place())
-{
-}
-
-LineWalk::LineWalk(CharWidths &widths, const QString &text, const Place &from)
-    : widths(widths)
-    , text(text)
-    , place(from)
-    , offset(widths.wholeText().endsWith(text) ? widths.wholeText().size() - text.size() : -1)
-{
-}
-
-qreal LineWalk::step()
-{
-    int length;
-    const uint first = codePointAt(text, place.next, &length);
-    tab = first == '\t';
-    island = !tab && (startsIsland(first) || (place.afterRightToLeft && goesRightToLeft(place.next)));
-    qreal advance;
-    if (tab || island) {
-        const int end = tab ? place.next + 1 : islandEnd();
-        place.afterRightToLeft = place.afterRightToLeft
-            || std::any_of(text.cbegin() + place.next, text.cbegin() + end,
-                           [](QChar c) { return isRightToLeftLetter(c.unicode()); });
-        island = island && offset >= 0 && !hasBracket(text, place.next, end);
-        advance = tab ? widths.tabWidth(place.x)
-            : island  ? widths.islandWidth(offset + place.next, offset + end)
-                      : widths.pieceWidth(text.mid(place.next, end - place.next));
-        place.next = end;
-        place.runLength = 0;
-        place.runScript = QChar::Script_Common;
-    } else {
-        advance = stepOverLeftToRight();
-    }
-    place.x += advance;
-    return advance;
-}
-
-// Left-to-right grapheme clusters one after another, as long as shaping
-// joins them: a conjunct, a reph or a ligature spans clusters.
-qreal LineWalk::stepOverLeftToRight()
-{
-    const int start = place.next;
-    int clusterStart = start;
-    int clusters = 1;
-    for (;; ++clusters) {
-        const int end = clusterEnd(text, clusterStart);
-        int length;
-        const uint letter = codePointAt(text, clusterStart, &length);
-        const int script = QChar::script(letter);
-        if (QChar::direction(letter) == QChar::DirL)
-            place.afterRightToLeft = false;
-        // A run takes the script of its first letter; punctuation, digits and
-        // the like go with the run they stand in.
-        if (script > QChar::Script_Common && place.runScript <= QChar::Script_Common)
-            place.runScript = script;
-        place.runLength += end - place.next;
-        place.next = end;
-        if (atEnd())
-            break;
-        const uint following = codePointAt(text, end, &length);
-        const int followingScript = QChar::script(following);
-        const bool newRun = place.runLength >= longestRun || following == '\t' || startsIsland(following)
-            || (followingScript > QChar::Script_Common && place.runScript > QChar::Script_Common
-                && followingScript != place.runScript);
-        if (newRun) {
-            place.runLength = 0;
-            place.runScript = QChar::Script_Common;
-            break;
-        }
-        if (!widths.join(text, clusterStart, end, clusterEnd(text, end)))
-            break;
-        clusterStart = end;
-    }
-    int length;
-    const uint first = codePointAt(text, start, &length);
-    if (clusters == 1 && start + length == place.next)
-        return widths.width(first);
-    return widths.stretchWidth(text, start, place.next);
-}
-
-// Whether, after a right-to-left letter, the text from i on runs right to
-// left: European digits do, and so do blanks and punctuation, even after a
-// tab, when digits or a right-to-left letter follow them.
-bool LineWalk::goesRightToLeft(int i) const
-{
-    for (int length; i < text.size(); i += length) {
-        const uint c = codePointAt(text, i, &length);
-        if (c == '\t' || !isNeutral(c))
-            return c != '\t' && (QChar::direction(c) == QChar::DirEN || startsIsland(c));
-    }
-    return false;
-}
-
-// Where the right-to-left island that starts at the next character ends.
-int LineWalk::islandEnd() const
-{
-    int end = place.next;
-    for (int length; end < text.size(); end += length) {
-        const uint c = codePointAt(text, end, &length);
-        if (isExplicitDirection(c))
-            return text.size();
-        if (c == '\t' || QChar::direction(c) == QChar::DirL)
-            break;
-    }
-    return end;
 }

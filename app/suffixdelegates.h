@@ -8,7 +8,7 @@
 // every re-layout of the list, cost time quadratic in the text. These
 // delegates lay out only what a cell can show; what is drawn is unchanged.
 
-#include "charwidths.h"
+#include "linewalk.h"
 
 #include <QHash>
 #include <QStyledItemDelegate>

@@ -1,0 +1,86 @@
+#ifndef CHARACTERS_H
+#define CHARACTERS_H
+
+// What the widths and the walks of a line need to know of its characters:
+// where one ends, and how the bidirectional algorithm sees it.
+
+#include <QString>
+
+// The character at i, and in length how many code units it takes.
+inline uint codePointAt(const QString &text, int i, int *length)
+{
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+    }
+    *length = 1;
+    return text.at(i).unicode();
+}
+
+inline bool isMark(uint codePoint)
+{
+    switch (QChar::category(codePoint)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+inline bool isExplicitDirection(uint codePoint)
+{
+    switch (QChar::direction(codePoint)) {
+    case QChar::DirLRE:
+    case QChar::DirLRO:
+    case QChar::DirRLE:
+    case QChar::DirRLO:
+    case QChar::DirPDF:
+    case QChar::DirLRI:
+    case QChar::DirRLI:
+    case QChar::DirFSI:
+    case QChar::DirPDI:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Characters that the bidirectional algorithm may move out of logical order.
+inline bool startsIsland(uint codePoint)
+{
+    switch (QChar::direction(codePoint)) {
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirAN:
+        return true;
+    default:
+        return isExplicitDirection(codePoint);
+    }
+}
+
+inline bool isRightToLeftLetter(uint codePoint)
+{
+    return QChar::direction(codePoint) == QChar::DirR || QChar::direction(codePoint) == QChar::DirAL;
+}
+
+// What the bidirectional algorithm places by its neighbours: blanks and punctuation.
+inline bool isNeutral(uint codePoint)
+{
+    switch (QChar::direction(codePoint)) {
+    case QChar::DirWS:
+    case QChar::DirON:
+    case QChar::DirCS:
+    case QChar::DirES:
+    case QChar::DirET:
+    case QChar::DirBN:
+    case QChar::DirS:
+    case QChar::DirB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+#endif // CHARACTERS_H
