@@ -2,6 +2,7 @@
 
 #include "charwidths.h"
 #include "readablecolors.h"
+#include "words.h"
 
 #include <QCoreApplication>
 #include <QGlyphRun>
@@ -37,7 +38,7 @@ AnswerArea::AnswerArea(QLabel *label)
     , label(label)
 {
     setObjectName(QStringLiteral("answerArea"));
-    setAccessibleName(QString::fromUtf8("Ответ"));
+    setAccessibleName(Words::answerName);
     setGeometry(label->geometry());
     setFrameShape(QFrame::NoFrame);
     // The window's own background shows through, as behind the bare label.

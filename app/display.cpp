@@ -1,5 +1,7 @@
 #include "display.h"
 
+#include "words.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -71,14 +73,12 @@ QString shownOnOneLine(QString text)
 
 QString roundMessage(int fragmentLength)
 {
-    return QString::fromUtf8("Отсортировали фрагменты длины ") + QString::number(fragmentLength);
+    return Words::roundDone.arg(fragmentLength);
 }
 
 QString searchStepMessage(int letterNumber, QChar letter)
 {
-    return QString::fromUtf8("Воспользуемся двумя бинпоисками для отсечения\n"
-                             "суффиксов, в которых буква №")
-        + QString::number(letterNumber) + QString::fromUtf8(" не равна '") + letter + QLatin1Char('\'');
+    return Words::searchStep.arg(QString::number(letterNumber), letter);
 }
 
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right)
@@ -87,7 +87,7 @@ Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, 
     const bool elementPerLetter = text.size() <= elementPerLetterUpTo;
     const QLatin1String close("</font>");
 
-    const QString heading = QString::fromUtf8("Ответ:");
+    const QString &heading = Words::answerHeading;
     Answer answer{heading, heading, QString()};
     QStringList positions;
     for (int i = 0, end; i < text.size(); i = end) {

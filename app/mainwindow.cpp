@@ -10,6 +10,7 @@
 #include "suffarr.h"
 #include "suffixdelegates.h"
 #include "windowscale.h"
+#include "words.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -59,8 +60,8 @@ void MainWindow::makeKeyboardFriendly()
 {
     ui->label->setBuddy(ui->lineS);
     ui->label_2->setBuddy(ui->lineT);
-    ui->tableWidget->setAccessibleName(QString::fromUtf8("Суффиксы и их классы"));
-    ui->listWidget->setAccessibleName(QString::fromUtf8("Отсортированные суффиксы"));
+    ui->tableWidget->setAccessibleName(Words::tableName);
+    ui->listWidget->setAccessibleName(Words::listName);
 
     // Enter in a field presses its button; a disabled button ignores it.
     connect(ui->lineS, &QLineEdit::returnPressed, ui->pushButton, &QPushButton::click);
@@ -291,7 +292,7 @@ void MainWindow::colorItems(int first, int last, QColor color)
 void MainWindow::infoSlot()
 {
     QMessageBox box;
-    box.setWindowTitle(QString::fromUtf8("Справка"));
+    box.setWindowTitle(Words::helpTitle);
     box.setText(helpText());
     box.setTextFormat(Qt::RichText);
     box.setTextInteractionFlags(Qt::TextBrowserInteraction);

@@ -2,6 +2,7 @@
 
 #include "mainwindow.h"
 #include "suffarr.h"
+#include "words.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
@@ -52,7 +53,7 @@ QString RowTooltips::descriptionOf(const QAbstractItemView *view, int row) const
     const QString tip = tipFor(view, row);
     const bool candidate =
         view == list && view->model()->index(row, 0).data(Qt::BackgroundRole) == candidateColor;
-    return candidate ? QString::fromUtf8("кандидат\n") + tip : tip;
+    return candidate ? Words::candidate + QLatin1Char('\n') + tip : tip;
 }
 
 QString rowDescription(const QAbstractItemView *view, int row)
@@ -67,44 +68,40 @@ QString tableRowTip(const SuffArr &engine, int round, int row)
     if (row >= n)
         return QString();
     const int position = engine.order[row];
-    const QString suffix = QString::fromUtf8("Суффикс с позиции %1.\n").arg(position + 1);
+    const QString suffix = Words::suffixAt.arg(position + 1);
     if (round == 0)
-        return suffix + QString::fromUtf8("Его фрагмент длины 1 встал сюда по своей букве: ")
-            + codeUnitName(engine.text.at(position)) + QLatin1Char('.');
+        return suffix + Words::sortedByLetter.arg(codeUnitName(engine.text.at(position)));
     const int half = 1 << (round - 1);
     const QVector<int> &classesBefore = engine.newClasses;
     return suffix
-        + QString::fromUtf8("Его фрагмент длины %1 встал сюда по паре классов (%2, %3):\n"
-                            "классам его половин длины %4 на прошлом шаге.")
-              .arg(2 * half)
-              .arg(classesBefore[position])
-              .arg(classesBefore[(position + half) % n])
-              .arg(half);
+        + Words::sortedByPair.arg(QString::number(2 * half), QString::number(classesBefore[position]),
+                                  QString::number(classesBefore[(position + half) % n]),
+                                  QString::number(half));
 }
 
 QString listRowTip(const SuffArr &engine, int row)
 {
     if (row >= engine.suffixArray.size())
         return QString();
-    return QString::fromUtf8("Суффикс с позиции %1.\nВ суффиксном массиве здесь стоит %1.")
-        .arg(engine.suffixArray[row] + 1);
+    const int position = engine.suffixArray[row];
+    return Words::suffixAt.arg(position + 1) + Words::suffixArrayEntry.arg(position + 1);
 }
 
 QString codeUnitName(QChar unit)
 {
     QString name;
     if (unit.isNull())
-        name = QString::fromUtf8("конец текста '#'");
+        name = Words::endOfText;
     else if (unit.isSurrogate())
-        name = QString::fromUtf8("половина суррогатной пары");
+        name = Words::surrogateHalf;
     else if (unit == QLatin1Char('\t'))
-        name = QString::fromUtf8("табуляция");
+        name = Words::tab;
     else if (unit == QLatin1Char('\n'))
-        name = QString::fromUtf8("перевод строки");
+        name = Words::lineFeed;
     else if (unit.category() == QChar::Separator_Space)
-        name = QString::fromUtf8("пробел");
+        name = Words::blank;
     else if (!unit.isPrint() || unit.isSpace())
-        name = QString::fromUtf8("невидимый знак");
+        name = Words::invisible;
     else if (unit.isMark()) // alone it would sit on the quote: fonts draw it on a dotted circle
         name = QStringLiteral("'") + QChar(0x25CC) + unit + QStringLiteral("'");
     else
@@ -113,6 +110,6 @@ QString codeUnitName(QChar unit)
         + QString::number(unit.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'))
         + QLatin1Char(')');
     if (unit.isNull())
-        name += QString::fromUtf8(", он меньше любой буквы");
+        name += Words::endOfTextIsLeast;
     return name;
 }
