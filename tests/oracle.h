@@ -66,6 +66,30 @@ inline QVector<int> suffixArray(const QString &text)
     return positions;
 }
 
+// The answer's ingredients for the pattern in the text: by position, the
+// row of its suffix in suffix order, and the half-open range of the rows
+// whose suffixes begin with the pattern (empty at 0 when none do).
+struct Matches
+{
+    QVector<int> rankOf;
+    int left = 0;
+    int right = 0;
+};
+
+inline Matches matches(const QString &text, const QString &pattern)
+{
+    const QVector<int> rows = suffixArray(text);
+    Matches found{QVector<int>(text.size())};
+    for (int row = 0; row < rows.size(); ++row) {
+        found.rankOf[rows[row]] = row;
+        if (QStringView(text).mid(rows[row]).startsWith(pattern)) {
+            found.left = found.left < found.right ? found.left : row;
+            found.right = row + 1;
+        }
+    }
+    return found;
+}
+
 // By position in s, a text that ends with a unique sentinel: how many code
 // units its suffix shares with the one in the row before in the suffix array
 // `rows` (Kasai's algorithm, in its form that walks the text rather than the

@@ -4,16 +4,17 @@
 // Drives the real window as a user would: finds its widgets by object name,
 // enters text as a paste would, clicks buttons, and reads back what is shown.
 
+#include "display.h"
 #include "mainwindow.h"
+#include "oracle.h"
 #include "suffarr.h"
+#include "words.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 // The window's size in the layout form, at the design font.
 const QSize formSize(764, 426);
-// The answer's first letter follows «Ответ:».
-const int answerTextStart = QString::fromUtf8("Ответ:").size();
 
 struct WindowDriver
 {
@@ -77,21 +78,26 @@ struct WindowDriver
         return presses;
     }
 
-    // "idle": text, pattern, build and find usable, step not; "busy": the reverse.
+    // "idle": text, pattern, build and find usable, step not; "busy": step
+    // usable alone; else the controls that are usable.
     QString controls()
     {
-        const QVector<bool> usable{textField()->isEnabled(), patternField()->isEnabled(),
-                                   button("pushButton")->isEnabled(), button("pushButton_2")->isEnabled(),
-                                   !button("pushButton_3")->isEnabled()};
-        return usable.count(true) == 5 ? "idle" : usable.count(false) == 5 ? "busy" : "mixed";
+        const QStringList inputs{"lineS", "lineT", "pushButton", "pushButton_2"};
+        QStringList usable;
+        for (const QString &name : inputs + QStringList{"pushButton_3"})
+            if (widget(qPrintable(name))->isEnabled())
+                usable << name;
+        return usable == inputs                     ? "idle"
+            : usable == QStringList{"pushButton_3"} ? "busy"
+                                                    : "usable: " + usable.join(", ");
     }
-    // One letter per list row: R candidate red, W plain white, - anything else.
+    // One letter per list row: R candidate, W plain, - anything else.
     QString rowColors()
     {
         QString colors;
         for (int r = 0; r < list()->count(); ++r) {
             const QVariant color = list()->item(r)->data(Qt::BackgroundRole);
-            colors += color == QColor(227, 38, 54) ? 'R' : color == QColor(Qt::white) ? 'W' : '-';
+            colors += color == candidateColor ? 'R' : color == plainColor ? 'W' : '-';
         }
         return colors;
     }
@@ -118,15 +124,11 @@ inline void press(Qt::Key key)
     QTest::keyClick(QApplication::focusWidget(), key);
 }
 
-// The answer's markup for a text that needs no escape, the letters at the
-// 1-based positions in red.
-inline QString answerMarkup(const QString &text, const QStringList &positions)
+// The answer for the pattern in the text, its occurrences found by brute force.
+inline Answer answerFor(const QString &text, const QString &pattern)
 {
-    QString html = "Ответ:";
-    for (int i = 0; i < text.size(); ++i)
-        html += QString("<font color=\"%1\">%2</font>")
-                    .arg(positions.contains(QString::number(i + 1)) ? "red" : "black", text.mid(i, 1));
-    return html + ": " + positions.join(", ") + (positions.isEmpty() ? "" : ".");
+    const oracle::Matches found = oracle::matches(text, pattern);
+    return composeAnswer(text, found.rankOf, found.left, found.right);
 }
 
 // Equal but for rounding where glyphs overlap, which depends on the order they are drawn in.
@@ -172,7 +174,7 @@ inline QString answerFault(WindowDriver &d, const QVector<bool> &starts)
     shown.setHtml(label->text());
     QTextCursor cursor(&shown);
     for (int i = 0; i < starts.size(); ++i) {
-        cursor.setPosition(answerTextStart + i + 1);
+        cursor.setPosition(Words::answerHeading.size() + i + 1);
         if ((cursor.charFormat().foreground().color() == QColor("red")) != starts[i])
             return QStringLiteral("letter %1 is %2").arg(i + 1).arg(starts[i] ? "not red" : "red");
         if (starts[i])
