@@ -4,18 +4,57 @@
 #include "rowtooltips.h"
 #include "windowdriver.h"
 #include "windowscale.h"
+#include "ui_mainwindow.h"
+
+// The real window, driven as a user drives it: what it shows at start and at
+// any font, the help box, and what a construction and a search leave on
+// screen, for worked examples, for long texts, and for a user who clicks at
+// random.
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startState();
+    void layoutFollowsTheFont_data();
+    void layoutFollowsTheFont();
+    void keyboardLesson();
+    void candidatesComeIntoView();
+    void helpBox_data();
+    void helpBox();
+    void answers_data();
+    void answers();
+    void readableInEveryScheme_data();
+    void readableInEveryScheme();
+    void answerStripScrolls();
+    void drawnAsQtDrawsIt_data();
+    void drawnAsQtDrawsIt();
+    void keyboardSearchAsQt();
+    void copiesOutliveTheTextAndNothingIsEdited();
+    void tooltipsExplainRows_data();
+    void tooltipsExplainRows();
+    void randomUser_data();
+    void randomUser();
+};
+
+// The window as the form draws it, at the design font, without the program's scaling.
+struct Form : QMainWindow
+{
+    Form() { Ui_MainWindow().setupUi(this); }
+};
 
 // Whether the window stands as the form puts it, grown by one factor, fits
 // the screen and shows every fixed text whole.
 static void checkLayout(WindowDriver &d, QSize screen)
 {
-    const qreal scale = d.window.width() / qreal(formSize.width());
+    const Form form;
+    const qreal scale = d.window.width() / qreal(form.width());
     const int slack = scale == 1 ? 0 : 1;
     const QSize frame = d.window.frameGeometry().size();
     QVERIFY2(QRect(QPoint(), screen).contains(QRect(QPoint(), frame)),
              qPrintable(QString("%1 x %2").arg(frame.width()).arg(frame.height())));
     if (scale == 1)
-        QCOMPARE(d.window.height(), formSize.height());
+        QCOMPARE(d.window.height(), form.height());
     else
         QVERIFY2(d.window.centralWidget()->height() > d.answerArea()->geometry().bottom(),
                  qPrintable(QString("%1 px high").arg(d.window.centralWidget()->height())));
@@ -23,15 +62,11 @@ static void checkLayout(WindowDriver &d, QSize screen)
              qPrintable(QString("columns %1 px wide").arg(d.table()->columnWidth(0))));
     const QSize size = d.window.size();
     d.window.resize(size + QSize(200, 100));
-    const QVector<QPair<const char *, QRect>> form = {
-        {"lineS", {70, 20, 251, 20}},         {"label", {30, 20, 31, 16}},
-        {"label_2", {380, 20, 47, 13}},       {"lineT", {430, 20, 141, 20}},
-        {"pushButton", {70, 50, 251, 41}},    {"tableWidget", {70, 110, 251, 192}},
-        {"pushButton_2", {430, 50, 141, 41}}, {"pushButton_3", {590, 20, 141, 71}},
-        {"label_3", {70, 320, 251, 16}},      {"listWidget", {430, 110, 301, 192}},
-        {"label_4", {430, 310, 301, 31}},     {"answerArea", {10, 340, 721, 31}}};
-    for (const auto &[name, r] : form) {
-        const QRect shown = d.widget(name)->geometry();
+    for (const QWidget *placed :
+         form.centralWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QString name = placed->objectName() == "label_ans" ? "answerArea" : placed->objectName();
+        const QRect r = placed->geometry();
+        const QRect shown = d.widget(qPrintable(name))->geometry();
         const int off = std::max({qAbs(shown.left() - qRound(r.left() * scale)),
                                   qAbs(shown.top() - qRound(r.top() * scale)),
                                   qAbs(shown.right() + 1 - qRound((r.right() + 1) * scale)),
@@ -224,721 +259,701 @@ static void checkSearchStep(WindowDriver &d, const Lesson &lesson)
         QCOMPARE(answerFault(d, starts), QString());
 }
 
-// The real window, driven as a user drives it: what it shows at start and at
-// any font, the help box, and what a construction and a search leave on
-// screen, for worked examples, for long texts, and for a user who clicks at
-// random.
-class TestWindow : public QObject
+// Right after start: every control where the form puts it, idle, empty;
+// the tool bar stays empty where the form puts it, and a screen reader
+// finds a name for every field and view.
+void TestWindow::startState()
 {
-    Q_OBJECT
+    WindowDriver d;
+    QCOMPARE(d.window.windowFlags()
+                 & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
+             Qt::WindowCloseButtonHint);
+    QCOMPARE(d.window.minimumSize(), d.window.maximumSize());
+    QVERIFY(!d.window.statusBar()->isSizeGripEnabled());
+    QCOMPARE(d.controls(), QString("idle"));
+    QCOMPARE(d.table()->rowCount(), 0);
+    QCOMPARE(d.list()->count(), 0);
+    QVERIFY(!d.table()->verticalHeader()->isVisible());
+    QCOMPARE(d.table()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const QList<QAction *> menus = d.window.menuBar()->actions();
+    QCOMPARE(menus.size(), 1);
+    QCOMPARE(menus[0]->menu()->actions().size(), 0);
+    auto bar = d.widget<QToolBar>("mainToolBar");
+    QCOMPARE(bar->actions().size(), 0);
+    QVERIFY(!bar->isMovable());
+    QVERIFY(!bar->isFloatable());
+    QScopedPointer<QMenu> barsMenu(d.window.createPopupMenu());
+    QVERIFY(!barsMenu || barsMenu->isEmpty());
+    QCOMPARE(d.window.statusBar(), d.widget("statusBar"));
+    QCOMPARE(
+        QStringList({d.window.windowTitle(), menus[0]->text(), d.table()->horizontalHeaderItem(0)->text(),
+                     d.table()->horizontalHeaderItem(1)->text(),
+                     d.textField()->text() + d.patternField()->text()}),
+        QStringList({"Поиск подстроки с помощью суффиксного массива", "Справка", "Суффиксы", "Классы", ""}));
+    QStringList names;
+    for (const char *name : {"lineS", "lineT", "tableWidget", "listWidget", "answerArea"})
+        names << d.accessibleName(name);
+    QCOMPARE(names,
+             QStringList({"Текст:", "Образец:", Words::tableName, Words::listName, Words::answerName}));
+}
 
-private slots:
-    // Right after start: every control where the form puts it, idle, empty;
-    // the tool bar stays empty where the form puts it, and a screen reader
-    // finds a name for every field and view.
-    void startState()
-    {
-        WindowDriver d;
-        QCOMPARE(
-            d.window.windowFlags()
-                & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
-            Qt::WindowCloseButtonHint);
-        QCOMPARE(d.window.minimumSize(), d.window.maximumSize());
-        QVERIFY(!d.window.statusBar()->isSizeGripEnabled());
-        QCOMPARE(d.controls(), QString("idle"));
-        QCOMPARE(d.table()->rowCount(), 0);
-        QCOMPARE(d.list()->count(), 0);
-        QVERIFY(!d.table()->verticalHeader()->isVisible());
-        QCOMPARE(d.table()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        const QList<QAction *> menus = d.window.menuBar()->actions();
-        QCOMPARE(menus.size(), 1);
-        QCOMPARE(menus[0]->menu()->actions().size(), 0);
-        auto bar = d.widget<QToolBar>("mainToolBar");
-        QCOMPARE(bar->actions().size(), 0);
-        QVERIFY(!bar->isMovable());
-        QVERIFY(!bar->isFloatable());
-        QScopedPointer<QMenu> barsMenu(d.window.createPopupMenu());
-        QVERIFY(!barsMenu || barsMenu->isEmpty());
-        QCOMPARE(d.window.statusBar(), d.widget("statusBar"));
-        QCOMPARE(
-            QStringList({d.window.windowTitle(), menus[0]->text(), d.table()->horizontalHeaderItem(0)->text(),
-                         d.table()->horizontalHeaderItem(1)->text(),
-                         d.textField()->text() + d.patternField()->text()}),
-            QStringList(
-                {"Поиск подстроки с помощью суффиксного массива", "Справка", "Суффиксы", "Классы", ""}));
-        QStringList names;
-        for (const char *name : {"lineS", "lineT", "tableWidget", "listWidget", "answerArea"})
-            names << d.accessibleName(name);
-        QCOMPARE(names,
-                 QStringList({"Текст:", "Образец:", Words::tableName, Words::listName, Words::answerName}));
+void TestWindow::layoutFollowsTheFont_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("design font, Liberation Sans 8") << QFont("Liberation Sans", 8) << QSize(1366, 768);
+    QTest::newRow("DejaVu Sans 9") << QFont("DejaVu Sans", 9) << QSize(1366, 768);
+    QTest::newRow("Noto Sans 14, too large for the screen") << QFont("Noto Sans", 14) << QSize(1366, 768);
+    QTest::newRow("DejaVu Sans Mono 12 on a projector") << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
+    QTest::newRow("design font, a screen smaller than the form")
+        << QFont("Liberation Sans", 8) << QSize(683, 384);
+}
+
+// A font applied while the program runs lays the window out anew from the
+// form. At the design font every widget stands exactly where the form puts
+// it; at a larger one every rectangle grows by one factor, each edge
+// rounded, until the window would not fit its screen, and every fixed text
+// fits. Resizing the window moves nothing.
+void TestWindow::layoutFollowsTheFont()
+{
+    QFETCH(QFont, font);
+    QFETCH(QSize, screen);
+    const QFont before = QApplication::font();
+    WindowDriver d;
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+    QCoreApplication::processEvents();
+    checkLayout(d, QGuiApplication::primaryScreen()->availableGeometry().size());
+    if (QTest::currentTestFailed())
+        return;
+    d.window.findChild<WindowScaler *>()->fitWithin(QRect(QPoint(), screen));
+    checkLayout(d, screen);
+    // Where the design font must shrink, it shrinks by the window's factor, no further.
+    const qreal scale = d.window.width() / qreal(Form().width());
+    if (scale < 1)
+        QVERIFY2(d.window.font().pointSizeF() >= 0.9 * scale * font.pointSizeF(),
+                 qPrintable(QString("%1 pt at a factor of %2").arg(d.window.font().pointSizeF()).arg(scale)));
+}
+
+// A whole lesson by keyboard alone, each key going where the desktop sends
+// it: Enter in a field presses its button, Enter or Space on «Шаг» steps, the focus waits on «Шаг» while
+// a construction or a search runs and comes back to the pattern after, and Tab leaves the table. No key
+// or click scrolls the table sideways, which would show every suffix cut at its start.
+void TestWindow::keyboardLesson()
+{
+    WindowDriver d;
+    QVERIFY(d.activate());
+    const auto type = [](const QString &keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
+    const auto focused = [] { return QApplication::focusWidget()->objectName(); };
+    // What a screen reader reads of the control with the focus: what the last step showed.
+    const auto heard = [] {
+        return QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+            ->text(QAccessible::Description);
+    };
+    const QString text = QString("abracadabra").repeated(4); // more rows than the table shows
+    QCOMPARE(focused(), QString("lineS"));
+    type(text);
+    press(Qt::Key_Return);
+    QCOMPARE(focused(), QString("pushButton_3"));
+    for (int round = 0; round < 7; ++round) {
+        press(Qt::Key_Space);
+        QCOMPARE(heard(), roundMessage(1 << round));
     }
-
-    void layoutFollowsTheFont_data()
-    {
-        QTest::addColumn<QFont>("font");
-        QTest::addColumn<QSize>("screen");
-        QTest::newRow("design font, Liberation Sans 8") << QFont("Liberation Sans", 8) << QSize(1366, 768);
-        QTest::newRow("DejaVu Sans 9") << QFont("DejaVu Sans", 9) << QSize(1366, 768);
-        QTest::newRow("Noto Sans 14, too large for the screen") << QFont("Noto Sans", 14) << QSize(1366, 768);
-        QTest::newRow("DejaVu Sans Mono 12 on a projector")
-            << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
-        QTest::newRow("design font, a screen smaller than the form")
-            << QFont("Liberation Sans", 8) << QSize(683, 384);
+    QCOMPARE(d.list()->count(), text.size());
+    QCOMPARE(focused(), QString("lineT"));
+    type("abra");
+    press(Qt::Key_Return);
+    QCOMPARE(focused(), QString("pushButton_3"));
+    const Answer answer = answerFor(text, "abra");
+    for (int letter = 0; letter < 4; ++letter) {
+        press(Qt::Key_Return); // on «Шаг», as Space
+        QCOMPARE(heard(),
+                 searchStepMessage(letter + 1, QString("abra")[letter])
+                     + (letter == 3 ? "\n" + answer.plain : ""));
     }
+    QCOMPARE(d.text("label_ans"), answer.html);
+    QCOMPARE(focused(), QString("lineT"));
+    QCOMPARE(d.button("pushButton_3")->accessibleDescription(), QString());
 
-    // A font applied while the program runs lays the window out anew from the
-    // form. At the design font every widget stands exactly where the form puts
-    // it; at a larger one every rectangle grows by one factor, each edge
-    // rounded, until the window would not fit its screen, and every fixed text
-    // fits. Resizing the window moves nothing.
-    void layoutFollowsTheFont()
-    {
-        QFETCH(QFont, font);
-        QFETCH(QSize, screen);
-        const QFont before = QApplication::font();
-        WindowDriver d;
-        QApplication::setFont(font);
-        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
-        QCoreApplication::processEvents();
-        checkLayout(d, QGuiApplication::primaryScreen()->availableGeometry().size());
-        if (QTest::currentTestFailed())
-            return;
-        d.window.findChild<WindowScaler *>()->fitWithin(QRect(QPoint(), screen));
-        checkLayout(d, screen);
-        // Where the design font must shrink, it shrinks by the window's factor, no further.
-        const qreal scale = d.window.width() / qreal(formSize.width());
-        if (scale < 1)
-            QVERIFY2(
-                d.window.font().pointSizeF() >= 0.9 * scale * font.pointSizeF(),
-                qPrintable(QString("%1 pt at a factor of %2").arg(d.window.font().pointSizeF()).arg(scale)));
-    }
-
-    // A whole lesson by keyboard alone, each key going where the desktop sends
-    // it: Enter in a field presses its button, Enter or Space on «Шаг» steps, the focus waits on «Шаг» while
-    // a construction or a search runs and comes back to the pattern after, and Tab leaves the table. No key
-    // or click scrolls the table sideways, which would show every suffix cut at its start.
-    void keyboardLesson()
-    {
-        WindowDriver d;
-        QVERIFY(d.activate());
-        const auto type = [](const QString &keys) { QTest::keyClicks(QApplication::focusWidget(), keys); };
-        const auto focused = [] { return QApplication::focusWidget()->objectName(); };
-        // What a screen reader reads of the control with the focus: what the last step showed.
-        const auto heard = [] {
-            return QAccessible::queryAccessibleInterface(QApplication::focusWidget())
-                ->text(QAccessible::Description);
-        };
-        const QString text = QString("abracadabra").repeated(4); // more rows than the table shows
-        QCOMPARE(focused(), QString("lineS"));
-        type(text);
-        press(Qt::Key_Return);
-        QCOMPARE(focused(), QString("pushButton_3"));
-        for (int round = 0; round < 7; ++round) {
-            press(Qt::Key_Space);
-            QCOMPARE(heard(), roundMessage(1 << round));
-        }
-        QCOMPARE(d.list()->count(), text.size());
-        QCOMPARE(focused(), QString("lineT"));
-        type("abra");
-        press(Qt::Key_Return);
-        QCOMPARE(focused(), QString("pushButton_3"));
-        const Answer answer = answerFor(text, "abra");
-        for (int letter = 0; letter < 4; ++letter) {
-            press(Qt::Key_Return); // on «Шаг», as Space
-            QCOMPARE(heard(),
-                     searchStepMessage(letter + 1, QString("abra")[letter])
-                         + (letter == 3 ? "\n" + answer.plain : ""));
-        }
-        QCOMPARE(d.text("label_ans"), answer.html);
-        QCOMPARE(focused(), QString("lineT"));
-        QCOMPARE(d.button("pushButton_3")->accessibleDescription(), QString());
-
-        // Where the columns stand: the table never scrolls sideways, and columns keep their widths.
-        const auto columns = [&d] {
-            return QVector<int>{d.table()->horizontalScrollBar()->value(),
-                                d.table()->columnViewportPosition(0), d.table()->columnWidth(0),
-                                d.table()->columnViewportPosition(1)};
-        };
-        const int width = d.table()->horizontalHeader()->defaultSectionSize();
-        const QVector<int> inPlace{0, 0, width, width};
-        QCoreApplication::processEvents(); // the table's scroll bars, as between a user's keys
-        QStringList chain;
-        for (int i = 0; i < 3; ++i) {
-            press(Qt::Key_Tab);
-            chain << focused();
-        }
-        QCOMPARE(chain, QStringList({"pushButton", "tableWidget", "pushButton_2"}));
-        press(Qt::Key_Backtab);
-        press(Qt::Key_Right);
-        QCOMPARE(d.table()->currentColumn(), 1);
-        QCOMPARE(columns(), inPlace);
-        const QRect classCell = d.table()->visualItemRect(d.table()->item(4, 1));
-        QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, classCell.center());
-        QCOMPARE(d.table()->currentRow(), 4);
-        d.table()->scrollToItem(d.table()->item(6, 1));
-        QCOMPARE(columns(), inPlace);
-    }
-
-    // A step whose candidates are all out of view brings the first of them to
-    // the top of the list; while any is in view, the list stays where it is.
-    void candidatesComeIntoView()
-    {
-        WindowDriver d;
-        const QString text = oracle::TextSource(5).text(400, "abcdefghij");
-        const QVector<int> rows = oracle::suffixArray(text);
-        d.build(text);
-        d.stepToEnd();
-        d.list()->scrollToBottom();
-        d.list()->horizontalScrollBar()->setValue(50);
-        const auto topRow = [&d] { return d.list()->indexAt(QPoint(1, 1)).row(); };
-        d.find("ab");
-        d.step();
-        QCOMPARE(topRow(), 0);
-        QCOMPARE(d.list()->horizontalScrollBar()->value(), 50);
-        int firstAb = 0;
-        while (!text.mid(rows[firstAb]).startsWith("ab"))
-            ++firstAb;
-        d.list()->scrollToItem(d.list()->item(firstAb - 1), QAbstractItemView::PositionAtTop);
-        d.step();
-        QCOMPARE(topRow(), firstAb - 1);
-    }
-
-    void helpBox_data()
-    {
-        QTest::addColumn<bool>("byKeyboard");
-        QTest::newRow("a click on «Справка», Enter") << false;
-        QTest::newRow("Alt, Down, Enter") << true;
-    }
-
-    // Opening the menu "Справка" shows the help box, even mid-construction, and
-    // changes nothing; the box is read while it is open, and fits the screen.
-    // Once it is closed no menu is left open, and the keys go where they went.
-    void helpBox()
-    {
-        QFETCH(bool, byKeyboard);
-        WindowDriver d;
-        d.build("abab");
-        d.step();
-        QVERIFY(d.activate());
-        QCOMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
-        struct
-        {
-            QString title, text;
-            Qt::TextFormat format = Qt::AutoText;
-            Qt::TextInteractionFlags flags;
-            QMessageBox::Icon icon = QMessageBox::NoIcon;
-            QMessageBox::StandardButtons buttons;
-            bool okIsDefault = false, onScreen = false;
-        } shown;
-        QTimer reader;
-        connect(&reader, &QTimer::timeout, [&shown] {
-            auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (box && !box->isAncestorOf(QApplication::focusWidget())) {
-                box->activateWindow(); // as a desktop gives a new box the focus
-            } else if (box) {
-                shown = {
-                    box->windowTitle(),
-                    box->text(),
-                    box->textFormat(),
-                    box->textInteractionFlags(),
-                    box->icon(),
-                    box->standardButtons(),
-                    box->defaultButton() == box->button(QMessageBox::Ok),
-                    QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry())};
-                press(Qt::Key_Return);
-            }
-        });
-        reader.start(0);
-        QMenuBar *bar = d.window.menuBar();
-        if (byKeyboard) {
-            press(Qt::Key_Alt);
-            press(Qt::Key_Down);
-        } else {
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
-        }
-        QTRY_VERIFY(!shown.text.isEmpty());
-        reader.stop();
-        QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
-        QTRY_COMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
-        QCOMPARE(bar->activeAction(), nullptr);
-        QCOMPARE(shown.title, Words::helpTitle);
-        QCOMPARE(shown.text, helpText());
-        QCOMPARE(shown.format, Qt::RichText);
-        QCOMPARE(shown.flags, Qt::TextBrowserInteraction);
-        QCOMPARE(shown.icon, QMessageBox::Information);
-        QCOMPARE(shown.buttons, QMessageBox::Ok);
-        QVERIFY(shown.okIsDefault);
-        QVERIFY(shown.onScreen);
-        QCOMPARE(d.text("label_3"), roundMessage(1));
-        QCOMPARE(d.controls(), QString("busy"));
-        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return})
-            press(key);
-        QCOMPARE(d.text("label_3"), roundMessage(8));
-        QCOMPARE(QApplication::focusWidget(), d.patternField());
-        QTest::keyClicks(QApplication::focusWidget(), "ab");
-        QCOMPARE(d.patternField()->text(), QString("ab"));
-    }
-
-    void answers_data()
-    {
-        QTest::addColumn<QString>("text"); // null: search before any construction
-        QTest::addColumn<QString>("pattern");
-        QTest::newRow("abracadabra / abra") << "abracadabra"
-                                            << "abra";
-        QTest::newRow("overlapping") << "mississippi"
-                                     << "issi";
-        QTest::newRow("not found") << "abracadabra"
-                                   << "x";
-        QTest::newRow("pattern longer than the text") << "ab"
-                                                      << "abc";
-        QTest::newRow("empty text built") << ""
-                                          << "a";
-        QTest::newRow("search before any construction") << QString() << "ab";
-        QTest::newRow("# and markup in the text") << "a#<b>&"
-                                                  << "#<";
-        QTest::newRow("4096 letters, an element each") << QString(4095, 'b') + "a"
-                                                       << "a";
-        QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
-    }
-
-    // Each search takes one step per letter and ends in the answer, which shows
-    // the text that was built, whatever the text field holds by then.
-    void answers()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, pattern);
-        WindowDriver d;
-        if (!text.isNull()) {
-            d.build(text);
-            const int rounds = d.stepToEnd();
-            QCOMPARE(d.text("label_3"), roundMessage(1 << (rounds - 1)));
-            d.enter(d.textField(), "other");
-        }
-        d.find(pattern);
-        QCOMPARE(d.stepToEnd(), pattern.remove(QChar(0)).size());
-        QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.back()));
-        QCOMPARE(d.text("label_ans"), answerFor(text.remove(QChar(0)), pattern).html);
-        QCOMPARE(answerDrawnOtherwise(d), QString());
-    }
-
-    void readableInEveryScheme_data()
-    {
-        QTest::addColumn<QPalette>("palette");
-        QTest::addColumn<bool>("switchedWhileShown");
-        const QPalette dark(QColor("#eff0f1"), QColor("#31363b"), QColor("#4d5357"), QColor("#1b1e20"),
-                            QColor("#31363b"), QColor("#eff0f1"), Qt::white, QColor("#232629"),
-                            QColor("#31363b")); // as a desktop's dark scheme gives it
-        QPalette black(Qt::white, Qt::black, Qt::white, Qt::black, Qt::white, Qt::white, Qt::white, Qt::black,
-                       Qt::black);
-        QTest::newRow("dark") << dark << false;
-        QTest::newRow("dark, switched to while shown") << dark << true;
-        QTest::newRow("high contrast, black") << black << false;
-    }
-
-    // Wherever the window fixes a colour, what is read against it reads in
-    // any scheme: every visible list row, red or white, and the answer's
-    // letters, black and red, on the window, at once after a switch.
-    void readableInEveryScheme()
-    {
-        QFETCH(QPalette, palette);
-        QFETCH(bool, switchedWhileShown);
-        const QPalette before = QApplication::palette();
-        const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
-        if (!switchedWhileShown)
-            QApplication::setPalette(palette);
-        WindowDriver d;
-        d.build("abracadabra");
-        d.stepToEnd();
-        d.find("abra");
-        d.step();
-        if (switchedWhileShown)
-            QApplication::setPalette(palette);
-        QCOMPARE(unreadable(d), QString());
-        d.stepToEnd();
-        QCOMPARE(unreadable(d), QString());
-    }
-
-    // The answer strip is the stop after the list when the user tabs through
-    // the window, and scrolls as Qt's views do: an arrow by a letter, a page by
-    // its width, a wheel notch by three letters, End to the positions.
-    void answerStripScrolls()
-    {
-        WindowDriver d;
-        const QString text = oracle::TextSource(4).text(600, "abcdefghijklmnopqrstuvwxyz");
-        d.build(text);
-        d.stepToEnd();
-        d.find(text.mid(300, 3));
-        d.stepToEnd();
-        QVERIFY(d.activate());
-        d.list()->setFocus();
+    // Where the columns stand: the table never scrolls sideways, and columns keep their widths.
+    const auto columns = [&d] {
+        return QVector<int>{d.table()->horizontalScrollBar()->value(), d.table()->columnViewportPosition(0),
+                            d.table()->columnWidth(0), d.table()->columnViewportPosition(1)};
+    };
+    const int width = d.table()->horizontalHeader()->defaultSectionSize();
+    const QVector<int> inPlace{0, 0, width, width};
+    QCoreApplication::processEvents(); // the table's scroll bars, as between a user's keys
+    QStringList chain;
+    for (int i = 0; i < 3; ++i) {
         press(Qt::Key_Tab);
-        QAbstractScrollArea *area = d.answerArea();
-        QCOMPARE(QApplication::focusWidget(), area);
-        QScrollBar *bar = area->horizontalScrollBar();
-        QVector<int> at{bar->value()};
-        for (Qt::Key key : {Qt::Key_Right, Qt::Key_PageDown, Qt::Key_Left}) {
-            press(key);
-            at << bar->value();
-        }
-        const QPoint middle = area->viewport()->rect().center();
-        QWheelEvent notch(middle, area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(area->viewport(), &notch);
-        at << bar->value();
-        const int letter = area->fontMetrics().averageCharWidth();
-        QVERIFY2(at[1] - at[0] >= letter, "an arrow moves less than a letter");
-        QCOMPARE(at[2] - at[1], area->viewport()->width());
-        QVERIFY2(at[2] - at[3] >= letter, "an arrow moves less than a letter");
-        QVERIFY2(at[4] - at[3] >= 3 * letter, "a wheel notch moves less than three letters");
-        press(Qt::Key_End);
-        QCOMPARE(d.widget("label_ans")->geometry().right() + 1, area->viewport()->width());
+        chain << focused();
     }
+    QCOMPARE(chain, QStringList({"pushButton", "tableWidget", "pushButton_2"}));
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Right);
+    QCOMPARE(d.table()->currentColumn(), 1);
+    QCOMPARE(columns(), inPlace);
+    const QRect classCell = d.table()->visualItemRect(d.table()->item(4, 1));
+    QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, classCell.center());
+    QCOMPARE(d.table()->currentRow(), 4);
+    d.table()->scrollToItem(d.table()->item(6, 1));
+    QCOMPARE(columns(), inPlace);
+}
 
-    void drawnAsQtDrawsIt_data()
+// A step whose candidates are all out of view brings the first of them to
+// the top of the list; while any is in view, the list stays where it is.
+void TestWindow::candidatesComeIntoView()
+{
+    WindowDriver d;
+    const QString text = oracle::TextSource(5).text(400, "abcdefghij");
+    const QVector<int> rows = oracle::suffixArray(text);
+    d.build(text);
+    d.stepToEnd();
+    d.list()->scrollToBottom();
+    d.list()->horizontalScrollBar()->setValue(50);
+    const auto topRow = [&d] { return d.list()->indexAt(QPoint(1, 1)).row(); };
+    d.find("ab");
+    d.step();
+    QCOMPARE(topRow(), 0);
+    QCOMPARE(d.list()->horizontalScrollBar()->value(), 50);
+    int firstAb = 0;
+    while (!text.mid(rows[firstAb]).startsWith("ab"))
+        ++firstAb;
+    d.list()->scrollToItem(d.list()->item(firstAb - 1), QAbstractItemView::PositionAtTop);
+    d.step();
+    QCOMPARE(topRow(), firstAb - 1);
+}
+
+void TestWindow::helpBox_data()
+{
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::newRow("a click on «Справка», Enter") << false;
+    QTest::newRow("Alt, Down, Enter") << true;
+}
+
+// Opening the menu "Справка" shows the help box, even mid-construction, and
+// changes nothing; the box is read while it is open, and fits the screen.
+// Once it is closed no menu is left open, and the keys go where they went.
+void TestWindow::helpBox()
+{
+    QFETCH(bool, byKeyboard);
+    WindowDriver d;
+    d.build("abab");
+    d.step();
+    QVERIFY(d.activate());
+    QCOMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
+    struct
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QFont>("font");     // the list's, once it has been measured in the window's
-        QTest::addColumn<QString>("family"); // that the row needs, or none
-        const QFont dejaVu9("DejaVu Sans", 9);
-        const QFont dejaVu11("DejaVu Sans", 11);
-        QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11
-                                 << QString();
-        QTest::newRow("words wrap in cells")
-            << oracle::TextSource(2).text(700, "abc  ") << dejaVu11 << QString();
-        QTest::newRow("Cyrillic and surrogate pairs")
-            << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11 << QString();
-        QTest::newRow("rows longer than a run Qt shapes at once")
-            << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,") << dejaVu11 << QString();
-        QTest::newRow("20,000 letters, ligatures of three")
-            << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil") << dejaVu9 << QString();
-        QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9 << QString();
-        const auto pieces = [](const char *words) { return QString::fromUtf8(words).split('|'); };
-        const QFont noto("Noto Sans", 10);
-        QTest::newRow("right-to-left words among left-to-right ones")
-            << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام"))
-            << dejaVu9 << QString();
-        QTest::newRow("Hebrew words with numbers")
-            << oracle::TextSource(13).text(3000, pieces("שלום |עולם |ספר |2026 |מים |12 |אבגד |שם. ")) << noto
-            << QString("Noto Sans Hebrew");
-        QTest::newRow("Arabic words")
-            << oracle::TextSource(14).text(3000, pieces("سلام |كتاب |مرحبا |عالم |بيت |لا ")) << noto
-            << QString("Noto Sans Arabic");
-        QTest::newRow("emoji sequences") << oracle::TextSource(15).text(
-            2000, pieces("😀|👍🏽|👨‍👩‍👧|🇫🇷|❤️|🏳️‍🌈|a| "))
-                                         << noto << QString("Noto Color Emoji");
-        QTest::newRow("combining accents")
-            << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
-        QTest::newRow("Devanagari") << oracle::TextSource(17).text(2000,
-                                                                   pieces("नमस्ते |क्ष|त्र|हिन्दी |कि|की|र्क"))
-                                    << noto << QString("Noto Sans Devanagari");
-        QTest::newRow("CJK") << oracle::TextSource(18).text(2000, pieces("漢|字|日本|語|かな|テ|。")) << noto
-                             << QString("Noto Sans CJK JP");
-        QTest::newRow("tabs and blanks among right-to-left words")
-            << oracle::TextSource(20).text(3000, pieces("שלום |עולם |\t |\t|12 |abc |. ")) << noto
-            << QString("Noto Sans Hebrew");
-        QTest::newRow("mixed scripts")
-            << oracle::TextSource(19).text(3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
-            << noto << QString("Noto Sans CJK JP");
-    }
-
-    // The table and the list look exactly as with Qt's standard delegate, which
-    // lays out every string in full, with the list scrolled anywhere and a row
-    // of it with the focus, and the list scrolls as far as its longest row.
-    void drawnAsQtDrawsIt()
-    {
-        QFETCH(QString, text);
-        QFETCH(QFont, font);
-        QFETCH(QString, family);
-        if (!family.isEmpty() && !QFontDatabase().families().contains(family))
-            QSKIP(qPrintable(family + " is not installed"));
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-        // Qt 6 places combining marks, and letters its first font lacks, a
-        // pixel apart in a piece from where it places them in a whole line.
-        if (QStringList{"combining accents", "tabs and blanks among right-to-left words", "mixed scripts"}
-                .contains(QLatin1String(QTest::currentDataTag())))
-            QSKIP("rows of this text are not yet drawn as Qt 6 draws them");
-#endif
-        WindowDriver d;
-        for (const QString &built : {QString("a short text first"), text}) {
-            d.build(built);
-            d.stepToEnd();
-            QCoreApplication::processEvents();
-        }
-        d.find(text.left(1));
-        d.step();
-        d.list()->selectionModel()->select(d.list()->model()->index(3, 0), QItemSelectionModel::Select);
-        d.window.activateWindow();
-        d.list()->setFocus();
-        d.list()->setCurrentRow(2, QItemSelectionModel::NoUpdate);
-        QVERIFY(QTest::qWaitForWindowActive(&d.window));
-        QCOMPARE(QApplication::focusWidget(), d.list());
-        d.table()->verticalHeader()->setDefaultSectionSize(90); // several wrapped lines to a cell
-        QCoreApplication::processEvents();
-        QScrollBar *bar = d.list()->horizontalScrollBar();
-        const int longest = d.list()->fontMetrics().boundingRect({}, 0, text).width();
-        QVERIFY2(bar->maximum() + d.list()->viewport()->width() >= longest,
-                 qPrintable(QString("scrolls %1 px of %2")
-                                .arg(bar->maximum() + d.list()->viewport()->width())
-                                .arg(longest)));
-        d.list()->setFont(font); // measured anew
-        QCoreApplication::processEvents();
-        const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4,
-                                   bar->maximum()};
-        QVector<QImage> shown{d.table()->grab().toImage()};
-        for (int offset : offsets) {
-            bar->setValue(offset);
-            shown << d.list()->viewport()->grab().toImage();
-        }
-
-        QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}),
-                 QString("a b"));
-        d.table()->setItemDelegateForColumn(0, nullptr);
-        d.list()->setItemDelegate(new LongestRowSize(d.list()));
-        QCoreApplication::processEvents();
-        QCOMPARE(d.table()->grab().toImage(), shown[0]);
-        for (int i = 0; i < offsets.size(); ++i) {
-            bar->setValue(offsets[i]);
-            QVERIFY2(d.list()->viewport()->grab().toImage() == shown[i + 1],
-                     qPrintable(QString("list at %1").arg(offsets[i])));
-        }
-    }
-
-    // Letters typed into the list select the row that Qt's own search selects
-    // in a list of the same rows: case ignored, letters within the keyboard
-    // interval added up, the same letter again going on to the next row, the
-    // search wrapping around, a pause starting it afresh.
-    void keyboardSearchAsQt()
-    {
-        const int interval = QApplication::keyboardInputInterval();
-        QApplication::setKeyboardInputInterval(200);
-        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
-        const QString letters = QString::fromUtf8("aAbB sSſkK\u212Aж");
-        oracle::TextSource source(12);
-        WindowDriver d;
-        d.build(source.text(80, QString::fromUtf8("aAabBsſK\u212A ")));
-        d.stepToEnd();
-        QListWidget qtOwn;
-        for (int r = 0; r < d.list()->count(); ++r)
-            qtOwn.addItem(d.list()->item(r)->text());
-        QVERIFY(d.activate());
-        QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {},
-                          d.list()->visualItemRect(d.list()->item(2)).center());
-        QCOMPARE(QApplication::focusWidget(), d.list());
-        qtOwn.setCurrentRow(2);
-        QString letter = "a";
-        for (int i = 0; i < 150; ++i) {
-            if (source.pick(0, 6) == 0)
-                QTest::qWait(400);
-            if (source.pick(0, 3) > 0) // else the same letter again
-                letter = letters.mid(source.pick(0, letters.size()), 1);
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
-                                letter == " " ? Qt::Key_Space : Qt::Key_unknown, letter, Qt::NoModifier);
-            qtOwn.keyboardSearch(letter);
-            QVERIFY2(d.list()->currentRow() == qtOwn.currentRow(), qPrintable(QString("key %1").arg(i)));
-        }
-    }
-
-    // What Qt copies out of the list and the table stays what it is through
-    // rebuilds that replace every row and cell. The views show results: no
-    // double-click or key edits a cell, not even one that awaits its first
-    // round, and no drag or double-click on the header moves «Классы».
-    void copiesOutliveTheTextAndNothingIsEdited()
-    {
-        WindowDriver d;
-        const QString text = oracle::TextSource(9).text(600, "abc");
-        const QVector<int> sorted = oracle::suffixArray(text);
-        d.build(text);
-        d.stepToEnd();
-        QVERIFY(d.activate());
-        d.list()->setFocus();
-        d.list()->setCurrentRow(sorted.size() - 1);
-        QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
-        const QString row = QGuiApplication::clipboard()->text();
-        d.table()->setFocus();
-        d.table()->setCurrentCell(3, 0);
-        QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
-
-        QHeaderView *header = d.table()->horizontalHeader();
-        const int width = header->defaultSectionSize();
-        const QPoint divider(header->sectionViewportPosition(1) - 1, header->height() / 2);
-        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, divider);
-        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, divider);
-        const QPoint to = divider + QPoint(80, 0);
-        QMouseEvent drag(QEvent::MouseMove, to, header->viewport()->mapToGlobal(to), Qt::LeftButton,
-                         Qt::LeftButton, {});
-        QApplication::sendEvent(header->viewport(), &drag);
-        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
-        QCOMPARE(d.table()->columnWidth(0), width);
-        QCOMPARE(d.table()->columnViewportPosition(1), width);
-
-        const auto tryToEdit = [&d](int row, int column) {
-            const QPoint cell = d.table()->visualRect(d.table()->model()->index(row, column)).center();
-            QTest::mouseDClick(d.table()->viewport(), Qt::LeftButton, {}, cell);
-            QTest::keyClicks(QApplication::focusWidget(), "xy");
+        QString title, text;
+        Qt::TextFormat format = Qt::AutoText;
+        Qt::TextInteractionFlags flags;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        bool okIsDefault = false, onScreen = false;
+    } shown;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, [&shown] {
+        auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box && !box->isAncestorOf(QApplication::focusWidget())) {
+            box->activateWindow(); // as a desktop gives a new box the focus
+        } else if (box) {
+            shown = {box->windowTitle(),
+                     box->text(),
+                     box->textFormat(),
+                     box->textInteractionFlags(),
+                     box->icon(),
+                     box->standardButtons(),
+                     box->defaultButton() == box->button(QMessageBox::Ok),
+                     QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry())};
             press(Qt::Key_Return);
-            QCOMPARE(d.table()->viewport()->findChild<QLineEdit *>(), nullptr);
-        };
-        tryToEdit(2, 0);
-        tryToEdit(2, 1);
-        QCOMPARE(d.tableColumn(0)[2], text.mid(sorted[1]) + "#");
-        QCOMPARE(d.tableColumn(1)[2], QString("2"));
-
-        d.build("ba");
-        tryToEdit(2, 0);
-        QCOMPARE(d.tableColumn(0), (QStringList{"#", text.mid(sorted[0]) + "#", text.mid(sorted[1]) + "#"}));
-        d.step();
-        QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
-        d.stepToEnd();
-        const QString next = oracle::TextSource(10).text(900, "xy");
-        d.build(next);
-        // A cell awaiting its round is editable to a screen reader, which writes a plain item.
-        d.table()->model()->setData(d.table()->model()->index(900, 0), "typed");
-        d.stepToEnd();
-        QCOMPARE(d.tableColumn(0).last(), next.mid(oracle::suffixArray(next).last()) + "#");
-        QCOMPARE(row, text.mid(sorted.last()));
-        d.patternField()->paste(); // what the clipboard holds
-        QCOMPARE(d.patternField()->text(), text.mid(sorted[2]) + "#");
-        QCOMPARE(d.table()->columnWidth(0), width);
+        }
+    });
+    reader.start(0);
+    QMenuBar *bar = d.window.menuBar();
+    if (byKeyboard) {
+        press(Qt::Key_Alt);
+        press(Qt::Key_Down);
+    } else {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
     }
+    QTRY_VERIFY(!shown.text.isEmpty());
+    reader.stop();
+    QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
+    QTRY_COMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
+    QCOMPARE(bar->activeAction(), nullptr);
+    QCOMPARE(shown.title, Words::helpTitle);
+    QCOMPARE(shown.text, helpText());
+    QCOMPARE(shown.format, Qt::RichText);
+    QCOMPARE(shown.flags, Qt::TextBrowserInteraction);
+    QCOMPARE(shown.icon, QMessageBox::Information);
+    QCOMPARE(shown.buttons, QMessageBox::Ok);
+    QVERIFY(shown.okIsDefault);
+    QVERIFY(shown.onScreen);
+    QCOMPARE(d.text("label_3"), roundMessage(1));
+    QCOMPARE(d.controls(), QString("busy"));
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return})
+        press(key);
+    QCOMPARE(d.text("label_3"), roundMessage(8));
+    QCOMPARE(QApplication::focusWidget(), d.patternField());
+    QTest::keyClicks(QApplication::focusWidget(), "ab");
+    QCOMPARE(d.patternField()->text(), QString("ab"));
+}
 
-    void tooltipsExplainRows_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("abracadabra") << "abracadabra";
-        QTest::newRow("empty text") << "";
-    }
+void TestWindow::answers_data()
+{
+    QTest::addColumn<QString>("text"); // null: search before any construction
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("abracadabra / abra") << "abracadabra"
+                                        << "abra";
+    QTest::newRow("overlapping") << "mississippi"
+                                 << "issi";
+    QTest::newRow("not found") << "abracadabra"
+                               << "x";
+    QTest::newRow("pattern longer than the text") << "ab"
+                                                  << "abc";
+    QTest::newRow("empty text built") << ""
+                                      << "a";
+    QTest::newRow("search before any construction") << QString() << "ab";
+    QTest::newRow("# and markup in the text") << "a#<b>&"
+                                              << "#<";
+    QTest::newRow("4096 letters, an element each") << QString(4095, 'b') + "a"
+                                                   << "a";
+    QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
+}
 
-    // Resting the pointer on a row of the table, in either column, tells the
-    // position of its suffix and what the round shown sorted it by, even after
-    // a search; a row of the list tells its entry in the suffix array. After a
-    // rebuild no row tells anything until its first round. The classes shown
-    // are those brute force finds.
-    void tooltipsExplainRows()
-    {
-        QFETCH(QString, text);
-        WindowDriver d;
-        // Every cell's tooltip, row by row, asked for as Qt asks for it; a
-        // screen reader hears the same, after «кандидат» on a red list row.
-        const auto shown = [&d](QAbstractItemView *view, int columns) {
-            QStringList tips;
-            for (int cell = 0; cell < view->model()->rowCount() * columns; ++cell) {
-                const QModelIndex index = view->model()->index(cell / columns, cell % columns);
-                view->scrollTo(index);
-                const QPoint at = view->visualRect(index).center();
-                QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
-                QApplication::sendEvent(view->viewport(), &rest);
-                tips << (QToolTip::isVisible() ? QToolTip::text() : QString());
-                const QString heard = QAccessible::queryAccessibleInterface(view)
-                                          ->tableInterface()
-                                          ->cellAt(index.row(), index.column())
-                                          ->text(QAccessible::Description);
-                const bool red = columns == 1 && d.rowColors().at(index.row()) == 'R';
-                if (heard != (red ? Words::candidate + "\n" : "") + tips.last())
-                    tips.last() = "heard: " + heard;
-            }
-            return tips;
-        };
-        // The tips of the round for both cells of every row, each of the suffix the row shows.
-        const auto explained = [&d](int round) {
-            QStringList tips;
-            for (int r = 0; r < d.table()->rowCount(); ++r) {
-                const int position = d.table()->rowCount() - d.table()->item(r, 0)->text().size();
-                const QString tip = tableRowTip(suffArr, round, r);
-                const QString told =
-                    tip.startsWith(Words::suffixAt.arg(position + 1)) ? tip : "another suffix";
-                tips << told << told;
-            }
-            return tips;
-        };
+// Each search takes one step per letter and ends in the answer, which shows
+// the text that was built, whatever the text field holds by then.
+void TestWindow::answers()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, pattern);
+    WindowDriver d;
+    if (!text.isNull()) {
         d.build(text);
-        int round = 0;
-        for (; d.button("pushButton_3")->isEnabled(); ++round) {
-            d.step();
-            QCOMPARE(shown(d.table(), 2), explained(round));
-            const QVector<int> ranks = oracle::fragmentRanks(text + QChar(0), 1 << round);
-            QStringList classes; // the round's, by brute force, in the order of the rows
-            for (const QString &suffix : d.tableColumn(0))
-                classes << QString::number(ranks[text.size() + 1 - suffix.size()]);
-            QCOMPARE(d.tableColumn(1), classes);
-        }
-        QStringList listed;
-        for (int row = 0; row < text.size(); ++row)
-            listed << listRowTip(suffArr, row);
-        QCOMPARE(shown(d.list(), 1), listed);
-        d.find("a");
+        const int rounds = d.stepToEnd();
+        QCOMPARE(d.text("label_3"), roundMessage(1 << (rounds - 1)));
+        d.enter(d.textField(), "other");
+    }
+    d.find(pattern);
+    QCOMPARE(d.stepToEnd(), pattern.remove(QChar(0)).size());
+    QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.back()));
+    QCOMPARE(d.text("label_ans"), answerFor(text.remove(QChar(0)), pattern).html);
+    QCOMPARE(answerDrawnOtherwise(d), QString());
+}
+
+void TestWindow::readableInEveryScheme_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::addColumn<bool>("switchedWhileShown");
+    const QPalette dark(QColor("#eff0f1"), QColor("#31363b"), QColor("#4d5357"), QColor("#1b1e20"),
+                        QColor("#31363b"), QColor("#eff0f1"), Qt::white, QColor("#232629"),
+                        QColor("#31363b")); // as a desktop's dark scheme gives it
+    QPalette black(Qt::white, Qt::black, Qt::white, Qt::black, Qt::white, Qt::white, Qt::white, Qt::black,
+                   Qt::black);
+    QTest::newRow("dark") << dark << false;
+    QTest::newRow("dark, switched to while shown") << dark << true;
+    QTest::newRow("high contrast, black") << black << false;
+}
+
+// Wherever the window fixes a colour, what is read against it reads in
+// any scheme: every visible list row, red or white, and the answer's
+// letters, black and red, on the window, at once after a switch.
+void TestWindow::readableInEveryScheme()
+{
+    QFETCH(QPalette, palette);
+    QFETCH(bool, switchedWhileShown);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+    if (!switchedWhileShown)
+        QApplication::setPalette(palette);
+    WindowDriver d;
+    d.build("abracadabra");
+    d.stepToEnd();
+    d.find("abra");
+    d.step();
+    if (switchedWhileShown)
+        QApplication::setPalette(palette);
+    QCOMPARE(unreadable(d), QString());
+    d.stepToEnd();
+    QCOMPARE(unreadable(d), QString());
+}
+
+// The answer strip is the stop after the list when the user tabs through
+// the window, and scrolls as Qt's views do: an arrow by a letter, a page by
+// its width, a wheel notch by three letters, End to the positions.
+void TestWindow::answerStripScrolls()
+{
+    WindowDriver d;
+    const QString text = oracle::TextSource(4).text(600, "abcdefghijklmnopqrstuvwxyz");
+    d.build(text);
+    d.stepToEnd();
+    d.find(text.mid(300, 3));
+    d.stepToEnd();
+    QVERIFY(d.activate());
+    d.list()->setFocus();
+    press(Qt::Key_Tab);
+    QAbstractScrollArea *area = d.answerArea();
+    QCOMPARE(QApplication::focusWidget(), area);
+    QScrollBar *bar = area->horizontalScrollBar();
+    QVector<int> at{bar->value()};
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_PageDown, Qt::Key_Left}) {
+        press(key);
+        at << bar->value();
+    }
+    const QPoint middle = area->viewport()->rect().center();
+    QWheelEvent notch(middle, area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(area->viewport(), &notch);
+    at << bar->value();
+    const int letter = area->fontMetrics().averageCharWidth();
+    QVERIFY2(at[1] - at[0] >= letter, "an arrow moves less than a letter");
+    QCOMPARE(at[2] - at[1], area->viewport()->width());
+    QVERIFY2(at[2] - at[3] >= letter, "an arrow moves less than a letter");
+    QVERIFY2(at[4] - at[3] >= 3 * letter, "a wheel notch moves less than three letters");
+    press(Qt::Key_End);
+    QCOMPARE(d.widget("label_ans")->geometry().right() + 1, area->viewport()->width());
+}
+
+void TestWindow::drawnAsQtDrawsIt_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QFont>("font");     // the list's, once it has been measured in the window's
+    QTest::addColumn<QString>("family"); // that the row needs, or none
+    const QFont dejaVu9("DejaVu Sans", 9);
+    const QFont dejaVu11("DejaVu Sans", 11);
+    QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11
+                             << QString();
+    QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11 << QString();
+    QTest::newRow("Cyrillic and surrogate pairs")
+        << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11 << QString();
+    QTest::newRow("rows longer than a run Qt shapes at once")
+        << oracle::TextSource(8).text(6000, "AVWTYavwtyeo.,") << dejaVu11 << QString();
+    QTest::newRow("20,000 letters, ligatures of three")
+        << oracle::TextSource(4).text(20000, "abcdefghijklmnopqrstuvwxyzfffil") << dejaVu9 << QString();
+    QTest::newRow("tabs") << oracle::TextSource(5).text(6000, "abcdefghij\t k") << dejaVu9 << QString();
+    const auto pieces = [](const char *words) { return QString::fromUtf8(words).split('|'); };
+    const QFont noto("Noto Sans", 10);
+    QTest::newRow("right-to-left words among left-to-right ones")
+        << oracle::TextSource(6).text(6000, QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ,.(12שלוםسلام"))
+        << dejaVu9 << QString();
+    QTest::newRow("Hebrew words with numbers")
+        << oracle::TextSource(13).text(3000, pieces("שלום |עולם |ספר |2026 |מים |12 |אבגד |שם. ")) << noto
+        << QString("Noto Sans Hebrew");
+    QTest::newRow("Arabic words") << oracle::TextSource(14).text(3000,
+                                                                 pieces("سلام |كتاب |مرحبا |عالم |بيت |لا "))
+                                  << noto << QString("Noto Sans Arabic");
+    QTest::newRow("emoji sequences") << oracle::TextSource(15).text(
+        2000, pieces("😀|👍🏽|👨‍👩‍👧|🇫🇷|❤️|🏳️‍🌈|a| "))
+                                     << noto << QString("Noto Color Emoji");
+    QTest::newRow("combining accents")
+        << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
+    QTest::newRow("Devanagari") << oracle::TextSource(17).text(2000, pieces("नमस्ते |क्ष|त्र|हिन्दी |कि|की|र्क"))
+                                << noto << QString("Noto Sans Devanagari");
+    QTest::newRow("CJK") << oracle::TextSource(18).text(2000, pieces("漢|字|日本|語|かな|テ|。")) << noto
+                         << QString("Noto Sans CJK JP");
+    QTest::newRow("tabs and blanks among right-to-left words")
+        << oracle::TextSource(20).text(3000, pieces("שלום |עולם |\t |\t|12 |abc |. ")) << noto
+        << QString("Noto Sans Hebrew");
+    QTest::newRow("mixed scripts") << oracle::TextSource(19).text(
+        3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
+                                   << noto << QString("Noto Sans CJK JP");
+}
+
+// The table and the list look exactly as with Qt's standard delegate, which
+// lays out every string in full, with the list scrolled anywhere and a row
+// of it with the focus, and the list scrolls as far as its longest row.
+void TestWindow::drawnAsQtDrawsIt()
+{
+    QFETCH(QString, text);
+    QFETCH(QFont, font);
+    QFETCH(QString, family);
+    if (!family.isEmpty() && !QFontDatabase().families().contains(family))
+        QSKIP(qPrintable(family + " is not installed"));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 places combining marks, and letters its first font lacks, a
+    // pixel apart in a piece from where it places them in a whole line.
+    if (QStringList{"combining accents", "tabs and blanks among right-to-left words", "mixed scripts"}
+            .contains(QLatin1String(QTest::currentDataTag())))
+        QSKIP("rows of this text are not yet drawn as Qt 6 draws them");
+#endif
+    WindowDriver d;
+    for (const QString &built : {QString("a short text first"), text}) {
+        d.build(built);
         d.stepToEnd();
-        QCOMPARE(shown(d.table(), 2), explained(round - 1));
-        QCOMPARE(shown(d.list(), 1), listed);
-
-        d.build(text + "xy");
-        QToolTip::hideText();
-        QTRY_VERIFY(!QToolTip::isVisible());
-        QCOMPARE(shown(d.table(), 2).join(""), QString());
-        d.step();
-        QCOMPARE(shown(d.table(), 2), explained(0));
+        QCoreApplication::processEvents();
+    }
+    d.find(text.left(1));
+    d.step();
+    d.list()->selectionModel()->select(d.list()->model()->index(3, 0), QItemSelectionModel::Select);
+    d.window.activateWindow();
+    d.list()->setFocus();
+    d.list()->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+    QVERIFY(QTest::qWaitForWindowActive(&d.window));
+    QCOMPARE(QApplication::focusWidget(), d.list());
+    d.table()->verticalHeader()->setDefaultSectionSize(90); // several wrapped lines to a cell
+    QCoreApplication::processEvents();
+    QScrollBar *bar = d.list()->horizontalScrollBar();
+    const int longest = d.list()->fontMetrics().boundingRect({}, 0, text).width();
+    QVERIFY2(
+        bar->maximum() + d.list()->viewport()->width() >= longest,
+        qPrintable(
+            QString("scrolls %1 px of %2").arg(bar->maximum() + d.list()->viewport()->width()).arg(longest)));
+    d.list()->setFont(font); // measured anew
+    QCoreApplication::processEvents();
+    const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4,
+                               bar->maximum()};
+    QVector<QImage> shown{d.table()->grab().toImage()};
+    for (int offset : offsets) {
+        bar->setValue(offset);
+        shown << d.list()->viewport()->grab().toImage();
     }
 
-    void randomUser_data()
-    {
-        QTest::addColumn<unsigned>("seed");
-        const QStringList seeds =
-            qEnvironmentVariable("RANDOM_USER_SEEDS", "11").split(' ', Qt::SkipEmptyParts);
-        for (const QString &seed : seeds)
-            QTest::newRow(qPrintable("seed " + seed)) << seed.toUInt();
+    QCOMPARE(static_cast<QStyledItemDelegate *>(d.list()->itemDelegate())->displayText("a\nb", {}),
+             QString("a b"));
+    d.table()->setItemDelegateForColumn(0, nullptr);
+    d.list()->setItemDelegate(new LongestRowSize(d.list()));
+    QCoreApplication::processEvents();
+    QCOMPARE(d.table()->grab().toImage(), shown[0]);
+    for (int i = 0; i < offsets.size(); ++i) {
+        bar->setValue(offsets[i]);
+        QVERIFY2(d.list()->viewport()->grab().toImage() == shown[i + 1],
+                 qPrintable(QString("list at %1").arg(offsets[i])));
     }
+}
 
-    // Random texts and patterns, pasted, and clicks on whatever is there: after
-    // every action the window must show what the lesson's model says, and every
-    // round, search step and answer what brute force finds. One seed by
-    // default; RANDOM_USER_SEEDS="11 22 33" runs several.
-    void randomUser()
-    {
-        QFETCH(unsigned, seed);
-        WindowDriver d;
-        oracle::TextSource source(seed);
-        Lesson lesson;
-        QString action;
-        const auto context = qScopeGuard([&action] {
-            if (QTest::currentTestFailed())
-                qInfo("after %s", qPrintable(action));
-        });
-        for (int i = 1; i <= 1500 && !QTest::currentTestFailed(); ++i) {
-            const int choice = source.pick(0, 100);
-            action = QString("action %1").arg(i);
-            if (choice < 25) {
-                QLineEdit *field = choice < 15 ? d.textField() : d.patternField();
-                if (field->isEnabled())
-                    d.enter(field, typedText(source, choice >= 15, lesson.built));
-            } else if (choice < 35) {
-                action += ": build";
-                const bool usable = d.button("pushButton")->isEnabled();
-                d.click("pushButton");
-                if (usable) {
-                    lesson.build(d.textField()->text());
-                    checkPrepared(d, lesson);
-                }
-            } else if (choice < 45) {
-                action += ": find";
-                const bool usable = d.button("pushButton_2")->isEnabled();
-                const QString before = d.text("label_ans") + d.rowColors();
-                d.click("pushButton_2");
-                if (usable && lesson.find(d.patternField()->text()))
-                    QCOMPARE(d.text("label_ans") + d.rowColors(), QString(d.list()->count(), 'R'));
-                else if (usable) // an empty pattern changes nothing
-                    QCOMPARE(d.text("label_ans") + d.rowColors(), before);
-            } else {
-                action += ": step";
-                d.step();
-                const Lesson::Step done = lesson.step();
-                if (done == Lesson::Round)
-                    checkRound(d, lesson);
-                else if (done == Lesson::Letter)
-                    checkSearchStep(d, lesson);
-            }
-            QCOMPARE(d.controls(), QString(lesson.stepsLeft > 0 ? "busy" : "idle"));
+// Letters typed into the list select the row that Qt's own search selects
+// in a list of the same rows: case ignored, letters within the keyboard
+// interval added up, the same letter again going on to the next row, the
+// search wrapping around, a pause starting it afresh.
+void TestWindow::keyboardSearchAsQt()
+{
+    const int interval = QApplication::keyboardInputInterval();
+    QApplication::setKeyboardInputInterval(200);
+    const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
+    const QString letters = QString::fromUtf8("aAbB sSſkK\u212Aж");
+    oracle::TextSource source(12);
+    WindowDriver d;
+    d.build(source.text(80, QString::fromUtf8("aAabBsſK\u212A ")));
+    d.stepToEnd();
+    QListWidget qtOwn;
+    for (int r = 0; r < d.list()->count(); ++r)
+        qtOwn.addItem(d.list()->item(r)->text());
+    QVERIFY(d.activate());
+    QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {},
+                      d.list()->visualItemRect(d.list()->item(2)).center());
+    QCOMPARE(QApplication::focusWidget(), d.list());
+    qtOwn.setCurrentRow(2);
+    QString letter = "a";
+    for (int i = 0; i < 150; ++i) {
+        if (source.pick(0, 6) == 0)
+            QTest::qWait(400);
+        if (source.pick(0, 3) > 0) // else the same letter again
+            letter = letters.mid(source.pick(0, letters.size()), 1);
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                            letter == " " ? Qt::Key_Space : Qt::Key_unknown, letter, Qt::NoModifier);
+        qtOwn.keyboardSearch(letter);
+        QVERIFY2(d.list()->currentRow() == qtOwn.currentRow(), qPrintable(QString("key %1").arg(i)));
+    }
+}
+
+// What Qt copies out of the list and the table stays what it is through
+// rebuilds that replace every row and cell. The views show results: no
+// double-click or key edits a cell, not even one that awaits its first
+// round, and no drag or double-click on the header moves «Классы».
+void TestWindow::copiesOutliveTheTextAndNothingIsEdited()
+{
+    WindowDriver d;
+    const QString text = oracle::TextSource(9).text(600, "abc");
+    const QVector<int> sorted = oracle::suffixArray(text);
+    d.build(text);
+    d.stepToEnd();
+    QVERIFY(d.activate());
+    d.list()->setFocus();
+    d.list()->setCurrentRow(sorted.size() - 1);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
+    const QString row = QGuiApplication::clipboard()->text();
+    d.table()->setFocus();
+    d.table()->setCurrentCell(3, 0);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
+
+    QHeaderView *header = d.table()->horizontalHeader();
+    const int width = header->defaultSectionSize();
+    const QPoint divider(header->sectionViewportPosition(1) - 1, header->height() / 2);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, divider);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, divider);
+    const QPoint to = divider + QPoint(80, 0);
+    QMouseEvent drag(QEvent::MouseMove, to, header->viewport()->mapToGlobal(to), Qt::LeftButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(header->viewport(), &drag);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
+    QCOMPARE(d.table()->columnWidth(0), width);
+    QCOMPARE(d.table()->columnViewportPosition(1), width);
+
+    const auto tryToEdit = [&d](int row, int column) {
+        const QPoint cell = d.table()->visualRect(d.table()->model()->index(row, column)).center();
+        QTest::mouseDClick(d.table()->viewport(), Qt::LeftButton, {}, cell);
+        QTest::keyClicks(QApplication::focusWidget(), "xy");
+        press(Qt::Key_Return);
+        QCOMPARE(d.table()->viewport()->findChild<QLineEdit *>(), nullptr);
+    };
+    tryToEdit(2, 0);
+    tryToEdit(2, 1);
+    QCOMPARE(d.tableColumn(0)[2], text.mid(sorted[1]) + "#");
+    QCOMPARE(d.tableColumn(1)[2], QString("2"));
+
+    d.build("ba");
+    tryToEdit(2, 0);
+    QCOMPARE(d.tableColumn(0), (QStringList{"#", text.mid(sorted[0]) + "#", text.mid(sorted[1]) + "#"}));
+    d.step();
+    QCOMPARE(d.tableColumn(0), (QStringList{"#", "a#", "ba#"}));
+    d.stepToEnd();
+    const QString next = oracle::TextSource(10).text(900, "xy");
+    d.build(next);
+    // A cell awaiting its round is editable to a screen reader, which writes a plain item.
+    d.table()->model()->setData(d.table()->model()->index(900, 0), "typed");
+    d.stepToEnd();
+    QCOMPARE(d.tableColumn(0).last(), next.mid(oracle::suffixArray(next).last()) + "#");
+    QCOMPARE(row, text.mid(sorted.last()));
+    d.patternField()->paste(); // what the clipboard holds
+    QCOMPARE(d.patternField()->text(), text.mid(sorted[2]) + "#");
+    QCOMPARE(d.table()->columnWidth(0), width);
+}
+
+void TestWindow::tooltipsExplainRows_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("abracadabra") << "abracadabra";
+    QTest::newRow("empty text") << "";
+}
+
+// Resting the pointer on a row of the table, in either column, tells the
+// position of its suffix and what the round shown sorted it by, even after
+// a search; a row of the list tells its entry in the suffix array. After a
+// rebuild no row tells anything until its first round. The classes shown
+// are those brute force finds.
+void TestWindow::tooltipsExplainRows()
+{
+    QFETCH(QString, text);
+    WindowDriver d;
+    // Every cell's tooltip, row by row, asked for as Qt asks for it; a
+    // screen reader hears the same, after «кандидат» on a red list row.
+    const auto shown = [&d](QAbstractItemView *view, int columns) {
+        QStringList tips;
+        for (int cell = 0; cell < view->model()->rowCount() * columns; ++cell) {
+            const QModelIndex index = view->model()->index(cell / columns, cell % columns);
+            view->scrollTo(index);
+            const QPoint at = view->visualRect(index).center();
+            QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view->viewport(), &rest);
+            tips << (QToolTip::isVisible() ? QToolTip::text() : QString());
+            const QString heard = QAccessible::queryAccessibleInterface(view)
+                                      ->tableInterface()
+                                      ->cellAt(index.row(), index.column())
+                                      ->text(QAccessible::Description);
+            const bool red = columns == 1 && d.rowColors().at(index.row()) == 'R';
+            if (heard != (red ? Words::candidate + "\n" : "") + tips.last())
+                tips.last() = "heard: " + heard;
         }
+        return tips;
+    };
+    // The tips of the round for both cells of every row, each of the suffix the row shows.
+    const auto explained = [&d](int round) {
+        QStringList tips;
+        for (int r = 0; r < d.table()->rowCount(); ++r) {
+            const int position = d.table()->rowCount() - d.table()->item(r, 0)->text().size();
+            const QString tip = tableRowTip(suffArr, round, r);
+            const QString told = tip.startsWith(Words::suffixAt.arg(position + 1)) ? tip : "another suffix";
+            tips << told << told;
+        }
+        return tips;
+    };
+    d.build(text);
+    int round = 0;
+    for (; d.button("pushButton_3")->isEnabled(); ++round) {
+        d.step();
+        QCOMPARE(shown(d.table(), 2), explained(round));
+        const QVector<int> ranks = oracle::fragmentRanks(text + QChar(0), 1 << round);
+        QStringList classes; // the round's, by brute force, in the order of the rows
+        for (const QString &suffix : d.tableColumn(0))
+            classes << QString::number(ranks[text.size() + 1 - suffix.size()]);
+        QCOMPARE(d.tableColumn(1), classes);
     }
-};
+    QStringList listed;
+    for (int row = 0; row < text.size(); ++row)
+        listed << listRowTip(suffArr, row);
+    QCOMPARE(shown(d.list(), 1), listed);
+    d.find("a");
+    d.stepToEnd();
+    QCOMPARE(shown(d.table(), 2), explained(round - 1));
+    QCOMPARE(shown(d.list(), 1), listed);
+
+    d.build(text + "xy");
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QCOMPARE(shown(d.table(), 2).join(""), QString());
+    d.step();
+    QCOMPARE(shown(d.table(), 2), explained(0));
+}
+
+void TestWindow::randomUser_data()
+{
+    QTest::addColumn<unsigned>("seed");
+    const QStringList seeds = qEnvironmentVariable("RANDOM_USER_SEEDS", "11").split(' ', Qt::SkipEmptyParts);
+    for (const QString &seed : seeds)
+        QTest::newRow(qPrintable("seed " + seed)) << seed.toUInt();
+}
+
+// Random texts and patterns, pasted, and clicks on whatever is there: after
+// every action the window must show what the lesson's model says, and every
+// round, search step and answer what brute force finds. One seed by
+// default; RANDOM_USER_SEEDS="11 22 33" runs several.
+void TestWindow::randomUser()
+{
+    QFETCH(unsigned, seed);
+    WindowDriver d;
+    oracle::TextSource source(seed);
+    Lesson lesson;
+    QString action;
+    const auto context = qScopeGuard([&action] {
+        if (QTest::currentTestFailed())
+            qInfo("after %s", qPrintable(action));
+    });
+    for (int i = 1; i <= 1500 && !QTest::currentTestFailed(); ++i) {
+        const int choice = source.pick(0, 100);
+        action = QString("action %1").arg(i);
+        if (choice < 25) {
+            QLineEdit *field = choice < 15 ? d.textField() : d.patternField();
+            if (field->isEnabled())
+                d.enter(field, typedText(source, choice >= 15, lesson.built));
+        } else if (choice < 35) {
+            action += ": build";
+            const bool usable = d.button("pushButton")->isEnabled();
+            d.click("pushButton");
+            if (usable) {
+                lesson.build(d.textField()->text());
+                checkPrepared(d, lesson);
+            }
+        } else if (choice < 45) {
+            action += ": find";
+            const bool usable = d.button("pushButton_2")->isEnabled();
+            const QString before = d.text("label_ans") + d.rowColors();
+            d.click("pushButton_2");
+            if (usable && lesson.find(d.patternField()->text()))
+                QCOMPARE(d.text("label_ans") + d.rowColors(), QString(d.list()->count(), 'R'));
+            else if (usable) // an empty pattern changes nothing
+                QCOMPARE(d.text("label_ans") + d.rowColors(), before);
+        } else {
+            action += ": step";
+            d.step();
+            const Lesson::Step done = lesson.step();
+            if (done == Lesson::Round)
+                checkRound(d, lesson);
+            else if (done == Lesson::Letter)
+                checkSearchStep(d, lesson);
+        }
+        QCOMPARE(d.controls(), QString(lesson.stepsLeft > 0 ? "busy" : "idle"));
+    }
+}
 
 QTEST_MAIN(TestWindow)
 #include "tst_window.moc"

@@ -13,9 +13,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// The window's size in the layout form, at the design font.
-const QSize formSize(764, 426);
-
 struct WindowDriver
 {
     // One window and one engine per process, as in the program: each driver
