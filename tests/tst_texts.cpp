@@ -71,6 +71,9 @@ void TestTexts::answer_data()
         << elements("black", {"a", "&nbsp;", "<span style=\"white-space:pre\">\t</span>"}) + red("b")
             + elements("black", {"&nbsp;", "&nbsp;"}) + ": 4."
         << "a \tb  : 4.";
+    QTest::newRow("4096 letters: still an element each")
+        << QString(4095, 'b') + "a"
+        << "a" << black(QString(4095, 'b')) + red("a") + ": 4096." << QString(4095, 'b') + "a: 4096.";
     QTest::newRow("4097 letters: one element per run of a colour")
         << QString(4096, 'b') + "a"
         << "a" << elements("black", {QString(4096, 'b')}) + red("a") + ": 4097."
