@@ -309,6 +309,8 @@ void TestWindow::layoutFollowsTheFont_data()
     QTest::newRow("DejaVu Sans Mono 12 on a projector") << QFont("DejaVu Sans Mono", 12) << QSize(1024, 768);
     QTest::newRow("design font, a screen smaller than the form")
         << QFont("Liberation Sans", 8) << QSize(683, 384);
+    QTest::newRow("a small font on that screen, which it fits")
+        << QFont("Liberation Sans", 5) << QSize(683, 384);
 }
 
 // A font applied while the program runs lays the window out anew from the
@@ -330,17 +332,20 @@ void TestWindow::layoutFollowsTheFont()
         return;
     d.window.findChild<WindowScaler *>()->fitWithin(QRect(QPoint(), screen));
     checkLayout(d, screen);
-    // Where the design font must shrink, it shrinks by the window's factor, no further.
+    // Where the design font, 8 pt, must shrink, it shrinks by the window's
+    // factor, no further; a font small enough to fit as it is keeps its size.
     const qreal scale = d.window.width() / qreal(Form().width());
     if (scale < 1)
-        QVERIFY2(d.window.font().pointSizeF() >= 0.9 * scale * font.pointSizeF(),
+        QVERIFY2(d.window.font().pointSizeF() >= std::min(font.pointSizeF(), 0.9 * scale * 8),
                  qPrintable(QString("%1 pt at a factor of %2").arg(d.window.font().pointSizeF()).arg(scale)));
 }
 
 // A whole lesson by keyboard alone, each key going where the desktop sends
-// it: Enter in a field presses its button, Enter or Space on «Шаг» steps, the focus waits on «Шаг» while
-// a construction or a search runs and comes back to the pattern after, and Tab leaves the table. No key
-// or click scrolls the table sideways, which would show every suffix cut at its start.
+// it: Enter in a field presses its button, Enter or Space on «Шаг» steps and
+// the table on screen shows the round, the focus waits on «Шаг» while a
+// construction or a search runs and comes back to the pattern after, and Tab
+// leaves the table. No key or click scrolls the table sideways, which would
+// show every suffix cut at its start.
 void TestWindow::keyboardLesson()
 {
     WindowDriver d;
@@ -360,6 +365,10 @@ void TestWindow::keyboardLesson()
     for (int round = 0; round < 7; ++round) {
         press(Qt::Key_Space);
         QCOMPARE(heard(), roundMessage(1 << round));
+        QCoreApplication::processEvents(); // the table on screen as it draws itself
+        const QRect table(d.table()->mapTo(&d.window, QPoint()), d.table()->size());
+        QCOMPARE(d.window.screen()->grabWindow(d.window.winId()).copy(table).toImage(),
+                 d.table()->grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
     QCOMPARE(d.list()->count(), text.size());
     QCOMPARE(focused(), QString("lineT"));
@@ -424,6 +433,10 @@ void TestWindow::candidatesComeIntoView()
     d.list()->scrollToItem(d.list()->item(firstAb - 1), QAbstractItemView::PositionAtTop);
     d.step();
     QCOMPARE(topRow(), firstAb - 1);
+    d.list()->scrollToItem(d.list()->item(1), QAbstractItemView::PositionAtTop);
+    d.find("ab");
+    d.step(); // the first candidate above the view, the next ones in it
+    QCOMPARE(topRow(), 1);
 }
 
 void TestWindow::helpBox_data()
@@ -524,7 +537,8 @@ void TestWindow::answers_data()
 }
 
 // Each search takes one step per letter and ends in the answer, which shows
-// the text that was built, whatever the text field holds by then.
+// the text that was built, whatever the text field holds by then, in the
+// strip's font of the moment.
 void TestWindow::answers()
 {
     QFETCH(QString, text);
@@ -540,6 +554,8 @@ void TestWindow::answers()
     QCOMPARE(d.stepToEnd(), pattern.remove(QChar(0)).size());
     QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.back()));
     QCOMPARE(d.text("label_ans"), answerFor(text.remove(QChar(0)), pattern).html);
+    QCOMPARE(answerDrawnOtherwise(d), QString());
+    d.answerArea()->setFont(QFont("DejaVu Serif", 12));
     QCOMPARE(answerDrawnOtherwise(d), QString());
 }
 
@@ -581,8 +597,9 @@ void TestWindow::readableInEveryScheme()
 }
 
 // The answer strip is the stop after the list when the user tabs through
-// the window, and scrolls as Qt's views do: an arrow by a letter, a page by
-// its width, a wheel notch by three letters, End to the positions.
+// the window, shows the focus frame while it has the focus, and scrolls as
+// Qt's views do: an arrow by a letter, a page by its width, a wheel notch by
+// three letters, End to the positions, Home back.
 void TestWindow::answerStripScrolls()
 {
     WindowDriver d;
@@ -614,17 +631,27 @@ void TestWindow::answerStripScrolls()
     QVERIFY2(at[4] - at[3] >= 3 * letter, "a wheel notch moves less than three letters");
     press(Qt::Key_End);
     QCOMPARE(d.widget("label_ans")->geometry().right() + 1, area->viewport()->width());
+    press(Qt::Key_Home);
+    QCOMPARE(bar->value(), 0);
+    const QImage focused = area->viewport()->grab().toImage();
+    press(Qt::Key_Backtab);
+    QVERIFY2(area->viewport()->grab().toImage() != focused, "no focus frame");
 }
 
 void TestWindow::drawnAsQtDrawsIt_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QFont>("font");     // the list's, once it has been measured in the window's
+    QTest::addColumn<QFont>("font");     // the list's, once measured in the window's; default: the window's
     QTest::addColumn<QString>("family"); // that the row needs, or none
     const QFont dejaVu9("DejaVu Sans", 9);
     const QFont dejaVu11("DejaVu Sans", 11);
     QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11
                              << QString();
+    QTest::newRow("letters in the window's font")
+        << oracle::TextSource(7).text(3000, "abcdefghij") << QFont() << QString();
+    QTest::newRow("letters in an equal font of another family")
+        << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << QFont("Not Installed Sans", 11)
+        << QString();
     QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11 << QString();
     QTest::newRow("Cyrillic and surrogate pairs")
         << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11 << QString();
@@ -641,9 +668,9 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("Hebrew words with numbers")
         << oracle::TextSource(13).text(3000, pieces("שלום |עולם |ספר |2026 |מים |12 |אבגד |שם. ")) << noto
         << QString("Noto Sans Hebrew");
-    QTest::newRow("Arabic words") << oracle::TextSource(14).text(3000,
-                                                                 pieces("سلام |كتاب |مرحبا |عالم |بيت |لا "))
-                                  << noto << QString("Noto Sans Arabic");
+    QTest::newRow("Arabic words, tabs and numbers")
+        << oracle::TextSource(14).text(3000, pieces("سلام |كتاب |مرحبا |عالم |\t|12 |لا ")) << noto
+        << QString("Noto Sans Arabic");
     QTest::newRow("emoji sequences") << oracle::TextSource(15).text(
         2000, pieces("😀|👍🏽|👨‍👩‍👧|🇫🇷|❤️|🏳️‍🌈|a| "))
                                      << noto << QString("Noto Color Emoji");
@@ -662,8 +689,9 @@ void TestWindow::drawnAsQtDrawsIt_data()
 }
 
 // The table and the list look exactly as with Qt's standard delegate, which
-// lays out every string in full, with the list scrolled anywhere and a row
-// of it with the focus, and the list scrolls as far as its longest row.
+// lays out every string in full, with the list scrolled anywhere, back too,
+// after another text and in another font, and a row of it with the focus,
+// and the list scrolls as far as its longest row.
 void TestWindow::drawnAsQtDrawsIt()
 {
     QFETCH(QString, text);
@@ -679,9 +707,11 @@ void TestWindow::drawnAsQtDrawsIt()
         QSKIP("rows of this text are not yet drawn as Qt 6 draws them");
 #endif
     WindowDriver d;
-    for (const QString &built : {QString("a short text first"), text}) {
+    for (const QString &built : {text.mid(text.size() / 2), text}) {
         d.build(built);
         d.stepToEnd();
+        QCoreApplication::processEvents();
+        d.list()->horizontalScrollBar()->setValue(INT_MAX); // walks remembered along the rows
         QCoreApplication::processEvents();
     }
     d.find(text.left(1));
@@ -700,10 +730,17 @@ void TestWindow::drawnAsQtDrawsIt()
         bar->maximum() + d.list()->viewport()->width() >= longest,
         qPrintable(
             QString("scrolls %1 px of %2").arg(bar->maximum() + d.list()->viewport()->width()).arg(longest)));
-    d.list()->setFont(font); // measured anew
+    if (font != QFont() && !QFontDatabase().families().contains(font.family())) {
+        d.list()->setFont(font);
+        QCoreApplication::processEvents();
+        QFont::insertSubstitution(font.family(), "DejaVu Serif"); // an equal font now resolves to it
+        font.setWeight(font.weight());
+    }
+    if (font != QFont())         // else the window's, as measured
+        d.list()->setFont(font); // measured anew
     QCoreApplication::processEvents();
-    const QVector<int> offsets{0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4,
-                               bar->maximum()};
+    const QVector<int> offsets{
+        0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4, bar->maximum(), 0};
     QVector<QImage> shown{d.table()->grab().toImage()};
     for (int offset : offsets) {
         bar->setValue(offset);
@@ -724,18 +761,19 @@ void TestWindow::drawnAsQtDrawsIt()
 }
 
 // Letters typed into the list select the row that Qt's own search selects
-// in a list of the same rows: case ignored, letters within the keyboard
-// interval added up, the same letter again going on to the next row, the
-// search wrapping around, a pause starting it afresh.
+// in a list of the same rows: case ignored, a surrogate pair's as one
+// letter's, letters within the keyboard interval added up, the same letter
+// again going on to the next row, the search wrapping around, a pause
+// starting it afresh.
 void TestWindow::keyboardSearchAsQt()
 {
     const int interval = QApplication::keyboardInputInterval();
     QApplication::setKeyboardInputInterval(200);
     const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
-    const QString letters = QString::fromUtf8("aAbB sSſkK\u212Aж");
+    const QStringList letters = QString::fromUtf8("a|A|b|B| |s|S|ſ|k|K|\u212A|ж|𐐀|𐐨").split('|');
     oracle::TextSource source(12);
     WindowDriver d;
-    d.build(source.text(80, QString::fromUtf8("aAabBsſK\u212A ")));
+    d.build(source.text(80, QString::fromUtf8("a|A|a|b|B|s|ſ|K|\u212A| |𐐀|𐐨").split('|')));
     d.stepToEnd();
     QListWidget qtOwn;
     for (int r = 0; r < d.list()->count(); ++r)
@@ -750,7 +788,7 @@ void TestWindow::keyboardSearchAsQt()
         if (source.pick(0, 12) == 0)
             QTest::qWait(400);
         if (source.pick(0, 3) > 0) // else the same letter again
-            letter = letters.mid(source.pick(0, letters.size()), 1);
+            letter = letters.at(source.pick(0, letters.size()));
         QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
                             letter == " " ? Qt::Key_Space : Qt::Key_unknown, letter, Qt::NoModifier);
         qtOwn.keyboardSearch(letter);
