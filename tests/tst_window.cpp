@@ -31,7 +31,6 @@ private slots:
     void drawnAsQtDrawsIt();
     void keyboardSearchAsQt();
     void copiesOutliveTheTextAndNothingIsEdited();
-    void tooltipsExplainRows_data();
     void tooltipsExplainRows();
     void randomUser_data();
     void randomUser();
@@ -76,8 +75,8 @@ static void checkLayout(WindowDriver &d, QSize screen)
     d.window.resize(size);
 
     const QVector<QPair<const char *, QString>> texts = {
-        {"label", "Текст:"},
-        {"label_2", "Образец:"},
+        {"label", d.text("label")},
+        {"label_2", d.text("label_2")},
         {"label_3", roundMessage(32768)},
         {"label_4", searchStepMessage(d.patternField()->maxLength(), widestLetter)}};
     for (const auto &[name, text] : texts) {
@@ -89,11 +88,9 @@ static void checkLayout(WindowDriver &d, QSize screen)
     }
     for (const char *name : {"pushButton", "pushButton_2", "pushButton_3"}) {
         const QPushButton *b = d.button(name);
-        QVERIFY2(b->sizeHint().width() <= b->width() + 1 && b->sizeHint().height() <= b->height(),
-                 qPrintable(QString("%1 needs %2 x %3")
-                                .arg(name)
-                                .arg(b->sizeHint().width())
-                                .arg(b->sizeHint().height())));
+        const QSize needs = b->sizeHint();
+        QVERIFY2(needs.width() <= b->width() + 1 && needs.height() <= b->height(),
+                 qPrintable(QString("%1 needs %2 x %3").arg(name).arg(needs.width()).arg(needs.height())));
     }
 }
 
@@ -129,13 +126,12 @@ static QString unreadable(WindowDriver &d)
     const QColor ground = d.answerArea()->viewport()->palette().color(QPalette::Window);
     const QFontMetrics metrics(d.widget("label_ans")->font());
     const QString text = d.text("label_ans").isEmpty() ? QString() : suffArr.text.chopped(1);
-    const QRect letters(metrics.horizontalAdvance("Ответ:") + 1, 0, metrics.horizontalAdvance(text) - 2,
-                        answer.height());
-    if (!text.isEmpty()
-        && (mostContrast(answer, letters, ground) < 4.5 || mostContrast(answer, letters, ground, true) < 3))
-        faults << QString("answer: %1, marks %2")
-                      .arg(mostContrast(answer, letters, ground))
-                      .arg(mostContrast(answer, letters, ground, true));
+    const QRect letters(metrics.horizontalAdvance(Words::answerHeading) + 1, 0,
+                        metrics.horizontalAdvance(text) - 2, answer.height());
+    const qreal plain = mostContrast(answer, letters, ground),
+                marks = mostContrast(answer, letters, ground, true);
+    if (!text.isEmpty() && (plain < 4.5 || marks < 3))
+        faults << QString("answer: %1, marks %2").arg(plain).arg(marks);
     return faults.join(", ");
 }
 
@@ -154,13 +150,10 @@ struct LongestRowSize : QStyledItemDelegate
 // window that a random user drives.
 struct Lesson
 {
-    enum Step { Nothing, Round, Letter };
-
-    QString built;       // the text of the last construction
-    QString pattern;     // the pattern of the last search
-    QVector<int> sorted; // the suffix array of the text built, once its construction ends
-    int rounds = 0;      // construction rounds shown
-    int stepsLeft = 0;   // presses of «Шаг» until the window is idle
+    QString built;     // the text of the last construction
+    QString pattern;   // the pattern of the last search
+    int rounds = 0;    // construction rounds shown
+    int stepsLeft = 0; // presses of «Шаг» until the window is idle
     bool searching = false;
 
     // A construction takes one round for each fragment length, doubling from
@@ -168,7 +161,6 @@ struct Lesson
     void build(const QString &text)
     {
         built = text;
-        sorted.clear();
         rounds = 0;
         searching = false;
         for (stepsLeft = 1; (1 << (stepsLeft - 1)) <= built.size(); ++stepsLeft) { }
@@ -183,17 +175,14 @@ struct Lesson
         searching = true;
         return true;
     }
-    Step step()
+    // Whether the press stepped, a round or a letter.
+    bool step()
     {
         if (stepsLeft == 0)
-            return Nothing;
+            return false;
         --stepsLeft;
-        if (searching)
-            return Letter;
-        ++rounds;
-        if (stepsLeft == 0)
-            sorted = oracle::suffixArray(built);
-        return Round;
+        rounds += !searching;
+        return true;
     }
     int lettersRead() const { return pattern.size() - stepsLeft; }
 };
@@ -227,8 +216,9 @@ static void checkRound(WindowDriver &d, const Lesson &lesson)
     if (lesson.stepsLeft > 0)
         return;
     QStringList rows, cells{"#"}, classes{"0"};
-    for (int r = 0; r < lesson.sorted.size(); ++r) {
-        rows << lesson.built.mid(lesson.sorted[r]);
+    const QVector<int> sorted = oracle::suffixArray(lesson.built);
+    for (int r = 0; r < sorted.size(); ++r) {
+        rows << lesson.built.mid(sorted[r]);
         cells << rows.last() + "#";
         classes << QString::number(r + 1);
     }
@@ -249,14 +239,14 @@ static void checkSearchStep(WindowDriver &d, const Lesson &lesson)
     for (int start : oracle::occurrences(lesson.built, lesson.pattern.left(letters)))
         starts[start] = true;
     QString colors;
-    for (int position : lesson.sorted)
+    for (int position : oracle::suffixArray(lesson.built))
         colors += starts[position] ? 'R' : 'W';
     QCOMPARE(d.rowColors(), colors);
     QCOMPARE(d.text("label_4"), searchStepMessage(letters, lesson.pattern.at(letters - 1)));
     if (lesson.stepsLeft > 0)
         QCOMPARE(d.text("label_ans"), QString());
     else
-        QCOMPARE(answerFault(d, starts), QString());
+        QCOMPARE(answerFault(d, lesson.built, lesson.pattern), QString());
 }
 
 // Right after start: every control where the form puts it, idle, empty;
@@ -296,7 +286,7 @@ void TestWindow::startState()
                                                       {"listWidget", Words::listName},
                                                       {"answerArea", Words::answerName}};
     for (const auto &[name, heard] : names)
-        QCOMPARE(d.accessibleName(name), heard);
+        QCOMPARE(QAccessible::queryAccessibleInterface(d.widget(name))->text(QAccessible::Name), heard);
 }
 
 void TestWindow::layoutFollowsTheFont_data()
@@ -457,29 +447,19 @@ void TestWindow::helpBox()
     d.step();
     QVERIFY(d.activate());
     QCOMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
-    struct
-    {
-        QString title, text;
-        Qt::TextFormat format = Qt::AutoText;
-        Qt::TextInteractionFlags flags;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QMessageBox::StandardButtons buttons;
-        bool okIsDefault = false, onScreen = false;
-    } shown;
+    QVariantMap shown; // the box's properties, and whether it stands on the screen
     QTimer reader;
     connect(&reader, &QTimer::timeout, [&shown] {
         auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (box && !box->isAncestorOf(QApplication::focusWidget())) {
             box->activateWindow(); // as a desktop gives a new box the focus
         } else if (box) {
-            shown = {box->windowTitle(),
-                     box->text(),
-                     box->textFormat(),
-                     box->textInteractionFlags(),
-                     box->icon(),
-                     box->standardButtons(),
-                     box->defaultButton() == box->button(QMessageBox::Ok),
-                     QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry())};
+            for (const char *name :
+                 {"windowTitle", "text", "textFormat", "textInteractionFlags", "icon", "standardButtons"})
+                shown[name] = box->property(name);
+            shown["onScreen"] =
+                QGuiApplication::primaryScreen()->availableGeometry().contains(box->frameGeometry());
+            shown["okIsDefault"] = box->defaultButton() == box->button(QMessageBox::Ok);
             press(Qt::Key_Return);
         }
     });
@@ -491,19 +471,19 @@ void TestWindow::helpBox()
     } else {
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
     }
-    QTRY_VERIFY(!shown.text.isEmpty());
+    QTRY_VERIFY(!shown.isEmpty());
     reader.stop();
     QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
     QTRY_COMPARE(QApplication::focusWidget(), d.button("pushButton_3"));
     QCOMPARE(bar->activeAction(), nullptr);
-    QCOMPARE(shown.title, Words::helpTitle);
-    QCOMPARE(shown.text, helpText());
-    QCOMPARE(shown.format, Qt::RichText);
-    QCOMPARE(shown.flags, Qt::TextBrowserInteraction);
-    QCOMPARE(shown.icon, QMessageBox::Information);
-    QCOMPARE(shown.buttons, QMessageBox::Ok);
-    QVERIFY(shown.okIsDefault);
-    QVERIFY(shown.onScreen);
+    QCOMPARE(shown["windowTitle"].toString(), Words::helpTitle);
+    QCOMPARE(shown["text"].toString(), helpText());
+    QCOMPARE(shown["textFormat"].toInt(), int(Qt::RichText));
+    QCOMPARE(shown["textInteractionFlags"].toInt(), int(Qt::TextBrowserInteraction));
+    QCOMPARE(shown["icon"].toInt(), int(QMessageBox::Information));
+    QCOMPARE(shown["standardButtons"].toInt(), int(QMessageBox::Ok));
+    QVERIFY(shown["okIsDefault"].toBool());
+    QVERIFY(shown["onScreen"].toBool());
     QCOMPARE(d.text("label_3"), roundMessage(1));
     QCOMPARE(d.controls(), QString("busy"));
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Return})
@@ -553,10 +533,9 @@ void TestWindow::answers()
     d.find(pattern);
     QCOMPARE(d.stepToEnd(), pattern.remove(QChar(0)).size());
     QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.back()));
-    QCOMPARE(d.text("label_ans"), answerFor(text.remove(QChar(0)), pattern).html);
-    QCOMPARE(answerDrawnOtherwise(d), QString());
+    QCOMPARE(answerFault(d, text.remove(QChar(0)), pattern), QString());
     d.answerArea()->setFont(QFont("DejaVu Serif", 12));
-    QCOMPARE(answerDrawnOtherwise(d), QString());
+    QCOMPARE(answerFault(d, text, pattern), QString());
 }
 
 void TestWindow::readableInEveryScheme_data()
@@ -645,8 +624,6 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::addColumn<QString>("family"); // that the row needs, or none
     const QFont dejaVu9("DejaVu Sans", 9);
     const QFont dejaVu11("DejaVu Sans", 11);
-    QTest::newRow("letters") << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << dejaVu11
-                             << QString();
     QTest::newRow("letters in the window's font")
         << oracle::TextSource(7).text(3000, "abcdefghij") << QFont() << QString();
     QTest::newRow("letters in an equal font of another family")
@@ -864,13 +841,6 @@ void TestWindow::copiesOutliveTheTextAndNothingIsEdited()
     QCOMPARE(d.table()->columnWidth(0), width);
 }
 
-void TestWindow::tooltipsExplainRows_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("abracadabra") << "abracadabra";
-    QTest::newRow("empty text") << "";
-}
-
 // Resting the pointer on a row of the table, in either column, tells the
 // position of its suffix and what the round shown sorted it by, even after
 // a search; a row of the list tells its entry in the suffix array. After a
@@ -878,7 +848,7 @@ void TestWindow::tooltipsExplainRows_data()
 // are those brute force finds.
 void TestWindow::tooltipsExplainRows()
 {
-    QFETCH(QString, text);
+    const QString text = "abracadabra";
     WindowDriver d;
     // Every cell's tooltip, row by row, asked for as Qt asks for it; a
     // screen reader hears the same, after «кандидат» on a red list row.
@@ -990,11 +960,8 @@ void TestWindow::randomUser()
         } else {
             action += ": step";
             d.step();
-            const Lesson::Step done = lesson.step();
-            if (done == Lesson::Round)
-                checkRound(d, lesson);
-            else if (done == Lesson::Letter)
-                checkSearchStep(d, lesson);
+            if (lesson.step())
+                lesson.searching ? checkSearchStep(d, lesson) : checkRound(d, lesson);
         }
         QCOMPARE(d.controls(), QString(lesson.stepsLeft > 0 ? "busy" : "idle"));
     }
