@@ -141,14 +141,15 @@ qreal LineWalk::stepOverLeftToRight()
 }
 
 // Whether, after a right-to-left letter, the text from i on runs right to
-// left: European digits do, and so do blanks and punctuation, even after a
-// tab, when digits or a right-to-left letter follow them.
+// left: European digits do, and so do blanks and punctuation when digits or
+// a right-to-left letter follow them, past any tabs: a tab is as neutral as
+// a blank, and only the blanks right before it go with the line.
 bool LineWalk::goesRightToLeft(int i) const
 {
     for (int length; i < text.size(); i += length) {
         const uint c = codePointAt(text, i, &length);
-        if (c == '\t' || !isNeutral(c))
-            return c != '\t' && (QChar::direction(c) == QChar::DirEN || startsIsland(c));
+        if (!isNeutral(c))
+            return QChar::direction(c) == QChar::DirEN || startsIsland(c);
     }
     return false;
 }
