@@ -27,6 +27,42 @@ const QChar leftToRightMark(0x200E);
 const int viramaClass = 9;
 const uint zeroWidthJoiner = 0x200D;
 
+// Brackets pair up over blanks, and a pair takes the direction of what
+// stands before it: an island with one is not cut.
+bool hasBracket(const QString &text, int from, int to)
+{
+    return std::any_of(text.cbegin() + from, text.cbegin() + to, [](QChar c) {
+        return c.category() == QChar::Punctuation_Open || c.category() == QChar::Punctuation_Close;
+    });
+}
+
+// Where the island's core ends once a closing bracket among the neutrals
+// that trail it [coreEnd, end) is taken in: a bracket that pairs with one
+// in the core around digits or right-to-left letters runs right to left
+// with them, as its pair does.
+int withPairedBrackets(const QString &text, int start, int coreEnd, int end)
+{
+    QVector<int> opened;
+    for (int i = start; i < end; ++i) {
+        const QChar c = text.at(i);
+        if (c.category() == QChar::Punctuation_Open)
+            opened << i;
+        if (c.category() != QChar::Punctuation_Close)
+            continue;
+        for (int k = opened.size() - 1; k >= 0; --k) {
+            if (text.at(opened[k]).mirroredChar() != c)
+                continue;
+            const bool directed = std::any_of(text.cbegin() + opened[k] + 1, text.cbegin() + i,
+                                              [](QChar inside) { return !isNeutral(inside.unicode()); });
+            if (i >= coreEnd && directed)
+                coreEnd = i + 1;
+            opened.resize(k);
+            break;
+        }
+    }
+    return coreEnd;
+}
+
 // Whether the island can be cut around the blank at i: a right-to-left
 // letter, marks on it aside, stands on either side.
 bool isCut(const QString &text, int i)
@@ -230,7 +266,9 @@ const CharWidths::Island &CharWidths::islandEndingAt(int end)
            && (goesOn ? QChar::direction(whole.at(island.coreEnd - 1).unicode()) == QChar::DirWS
                       : isNeutral(whole.at(island.coreEnd - 1).unicode())))
         --island.coreEnd;
-    for (int i = start; i < island.coreEnd && !explicitDirection; ++i) {
+    island.coreEnd = withPairedBrackets(whole, start, island.coreEnd, end);
+    const bool uncut = explicitDirection || hasBracket(whole, start, island.coreEnd);
+    for (int i = start; i < island.coreEnd && !uncut; ++i) {
         if (isCut(whole, i))
             island.cuts << i << i + 1;
     }

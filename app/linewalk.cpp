@@ -46,16 +46,6 @@ int clusterEnd(const QString &text, int i)
     return end;
 }
 
-// Brackets pair up across a whole line, and a pair takes the direction of
-// what stands before it, even before the island: an island with one is laid
-// out whole.
-bool hasBracket(const QString &text, int from, int to)
-{
-    return std::any_of(text.cbegin() + from, text.cbegin() + to, [](QChar c) {
-        return c.category() == QChar::Punctuation_Open || c.category() == QChar::Punctuation_Close;
-    });
-}
-
 } // namespace
 
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
@@ -83,7 +73,7 @@ qreal LineWalk::step()
         place.afterRightToLeft = place.afterRightToLeft
             || std::any_of(text.cbegin() + place.next, text.cbegin() + end,
                            [](QChar c) { return isRightToLeftLetter(c.unicode()); });
-        island = island && offset >= 0 && !hasBracket(text, place.next, end);
+        island = island && offset >= 0;
         advance = tab ? widths.tabWidth(place.x)
             : island  ? widths.islandWidth(offset + place.next, offset + end)
                       : widths.pieceWidth(text.mid(place.next, end - place.next));
