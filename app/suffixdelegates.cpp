@@ -1,5 +1,6 @@
 #include "suffixdelegates.h"
 
+#include "characters.h"
 #include "display.h"
 #include "readablecolors.h"
 
@@ -8,8 +9,11 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <QTextLayout>
+#include <QtMath>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -24,6 +28,19 @@ const int placeEvery = 512;
 const int rowsWalked = 256;
 const QChar rightToLeftMark(0x200F);
 
+// Whether the cluster [from, to) is likely drawn from a colour font: an
+// emoji, a flag, a keycap, a sequence of them joined or asked to show as
+// emoji.
+bool isColourCluster(const QString &text, int from, int to)
+{
+    for (int i = from, length; i < to; i += length) {
+        const uint c = codePointAt(text, i, &length);
+        if (c >= 0x1F000 || c == 0xFE0F || c == 0x200D || c == 0x20E3 || (c >= 0x2600 && c < 0x27C0))
+            return true;
+    }
+    return false;
+}
+
 QStyle *styleOf(const QStyleOptionViewItem &option)
 {
     return option.widget ? option.widget->style() : QApplication::style();
@@ -32,6 +49,23 @@ QStyle *styleOf(const QStyleOptionViewItem &option)
 void draw(QPainter *painter, const QStyleOptionViewItem &item)
 {
     styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+}
+
+// Draws a kept text as the style draws an item's text alone: clipped to the
+// item, in the text colour of the item's state, left in the item's
+// rectangle past the focus frame's margin and centred by the height of its
+// line.
+void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptText &kept)
+{
+    QPalette::ColorGroup group = item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(item.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    const int margin = styleOf(item)->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, item.widget) + 1;
+    const QRect &rect = item.rect;
+    painter->setClipRect(rect);
+    painter->setPen(item.palette.color(group, QPalette::Text));
+    painter->setFont(item.font);
+    painter->drawStaticText(rect.left() + margin, rect.top() + (rect.height() - kept.height) / 2, kept.text);
 }
 
 // Leaves the item nothing to draw but its text, in the colour the style gives it.
@@ -50,9 +84,10 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // Draws the item's text from a rectangle that starts at left, a fraction of
 // a pixel included, and on the baseline of the row it is a piece of. The
 // style centres a line by its height, which is that of the tallest font
-// among its characters, so a piece without them would stand higher.
+// among its characters, so a piece without them would stand higher. A kept
+// text is drawn where the style would draw it; other text by the style.
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
-              CharWidths &widths, const CharWidths::LineExtent &row)
+              CharWidths &widths, const CharWidths::LineExtent &row, const KeptText *kept = nullptr)
 {
     if (text.isEmpty())
         return;
@@ -64,7 +99,10 @@ void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text,
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->save();
     painter->translate(left - pixel, down);
-    draw(painter, item);
+    if (kept)
+        drawKept(painter, item, *kept);
+    else
+        draw(painter, item);
     painter->restore();
 }
 
@@ -185,6 +223,7 @@ CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
     if (renewed) {
         rowSize = QSize();
         walked.clear();
+        kept.clear();
     }
     return widths;
 }
@@ -194,6 +233,29 @@ void SuffixRowDelegate::setWidestRow(const QString &text)
     setWholeText(text);
     rowSize = QSize();
     walked.clear();
+}
+
+const KeptText &SuffixRowDelegate::keptLayOut(const QString &text, const QFont &font) const
+{
+    if (const KeptText *found = kept.object(text))
+        return *found;
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    auto laidOut = new KeptText;
+    laidOut->text.setText(text);
+    laidOut->text.setTextFormat(Qt::PlainText);
+    laidOut->text.setTextOption(option);
+    laidOut->text.prepare(QTransform(), font);
+    QTextLayout layout(text, font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(std::numeric_limits<int>::max() / 2); // one line, however long
+    layout.endLayout();
+    laidOut->height = qCeil(line.height());
+    kept.insert(text, laidOut);
+    return *laidOut;
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -226,8 +288,10 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     QStyleOptionViewItem row = option;
     initStyleOption(&row, index);
     const auto view = qobject_cast<const QAbstractItemView *>(row.widget);
-    if (view && row.text.size() > shortText && row.direction == Qt::LeftToRight
-        && (row.displayAlignment & Qt::AlignLeft) && row.decorationPosition == QStyleOptionViewItem::Left)
+    // A short row is drawn by the style, unless colour glyphs make laying it out slow.
+    const bool inPieces = row.text.size() > shortText || isColourCluster(row.text, 0, row.text.size());
+    if (view && inPieces && row.direction == Qt::LeftToRight && (row.displayAlignment & Qt::AlignLeft)
+        && row.decorationPosition == QStyleOptionViewItem::Left)
         paintInView(painter, row, index.row(), view->viewport()->width());
     else
         draw(painter, row);
@@ -275,12 +339,18 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         x = left + walk.x();
         if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
             places.append(walk.standing());
-        const bool apart = walk.wasTab() || walk.wasIsland();
+        const bool colour =
+            !walk.wasTab() && !walk.wasIsland() && isColourCluster(row.text, before, walk.position());
+        const bool apart = walk.wasTab() || walk.wasIsland() || colour;
         if (apart && beforeX > -edgeMargin)
             drawText(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
         if (walk.wasIsland())
             drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,
                        viewWidth);
+        if (colour && x > -edgeMargin) {
+            const QString cluster = row.text.mid(before, walk.position() - before);
+            drawText(painter, piece, cluster, beforeX, widths, extent, &keptLayOut(cluster, piece.font));
+        }
         if (apart || x < -edgeMargin) {
             pieceLeft = x;
             first = walk.position();

@@ -10,9 +10,20 @@
 
 #include "linewalk.h"
 
+#include <QCache>
 #include <QHash>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QVector>
+
+// A piece of a row laid out once and kept, to be drawn again without laying
+// it out anew: Qt decodes the image of a colour font's glyph, an emoji,
+// every time it lays one out.
+struct KeptText
+{
+    QStaticText text;
+    int height = 0; // of its line, in whole pixels as the style centres it
+};
 
 // Shows a suffix on one line, as the text field shows the text: where Qt's
 // standard delegate breaks the line at a line feed, it shows a blank.
@@ -76,6 +87,7 @@ public:
 private:
     CharWidths &rowWidthsFor(const QFont &font) const;
     QVector<LineWalk::Place> &placesOf(int row) const;
+    const KeptText &keptLayOut(const QString &text, const QFont &font) const;
     void paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber, int viewWidth) const;
 
     mutable QSize rowSize;
@@ -83,6 +95,8 @@ private:
     // row drawn again, scrolled anywhere, is walked from the last of them
     // before the view only.
     mutable QHash<int, QVector<LineWalk::Place>> walked;
+    // Colour clusters laid out in the list's font, by their text, a few thousand at most.
+    mutable QCache<QString, KeptText> kept{4096};
 };
 
 #endif // SUFFIXDELEGATES_H
