@@ -9,10 +9,14 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <QGlyphRun>
+#include <QMap>
+#include <QRawFont>
 #include <QTextLayout>
 #include <QtMath>
 
 #include <cmath>
+#include <tuple>
 #include <limits>
 
 namespace {
@@ -52,21 +56,86 @@ void draw(QPainter *painter, const QStyleOptionViewItem &item)
     styleOf(item)->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
 }
 
+// The margin the style leaves on either side of an item's text.
+int textMargin(const QStyleOptionViewItem &item)
+{
+    return styleOf(item)->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, item.widget) + 1;
+}
+
+// The colour the style gives the item's text in its state.
+QColor textColour(const QStyleOptionViewItem &item)
+{
+    QPalette::ColorGroup group = item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(item.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    return item.palette.color(
+        group, item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text);
+}
+
 // Draws a kept text as the style draws an item's text alone: clipped to the
 // item, in the text colour of the item's state, left in the item's
 // rectangle past the focus frame's margin and centred by the height of its
 // line.
 void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptText &kept)
 {
-    QPalette::ColorGroup group = item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
-    if (group == QPalette::Normal && !(item.state & QStyle::State_Active))
-        group = QPalette::Inactive;
-    const int margin = styleOf(item)->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, item.widget) + 1;
+    const int margin = textMargin(item);
     const QRect &rect = item.rect;
     painter->setClipRect(rect);
-    painter->setPen(item.palette.color(group, QPalette::Text));
+    painter->setPen(textColour(item));
     painter->setFont(item.font);
     painter->drawStaticText(rect.left() + margin, rect.top() + (rect.height() - kept.height) / 2, kept.text);
+}
+
+// Lays out the lines as the style does for an item's text, from the top,
+// each as wide as given; returns their height, and the last line that fits
+// maxHeight when another follows it, else -1, in lastVisible.
+qreal layOutLines(QTextLayout &layout, int width, int maxHeight, int *lastVisible)
+{
+    *lastVisible = -1;
+    qreal height = 0;
+    layout.beginLayout();
+    for (int i = 0;; ++i) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        // The next line is taken to be as high as this one.
+        if (maxHeight > 0 && height + line.height() > maxHeight) {
+            *lastVisible = layout.createLine().isValid() ? i : -1;
+            break;
+        }
+    }
+    layout.endLayout();
+    return height;
+}
+
+// The glyphs of the runs by font, each with its place, lower by dy, in one
+// order whichever way the runs split them.
+QMap<QString, QVector<std::tuple<quint32, qreal, qreal>>> glyphsByFont(const QList<QGlyphRun> &runs, qreal dy)
+{
+    QMap<QString, QVector<std::tuple<quint32, qreal, qreal>>> glyphs;
+    for (const QGlyphRun &run : runs) {
+        const QRawFont font = run.rawFont();
+        auto &ofFont = glyphs[font.familyName() + QLatin1Char('/') + font.styleName() + QLatin1Char('/')
+                              + QString::number(font.pixelSize())];
+        const QVector<quint32> indexes = run.glyphIndexes();
+        const QVector<QPointF> places = run.positions();
+        for (int i = 0; i < indexes.size(); ++i)
+            ofFont.append({indexes[i], places[i].x(), places[i].y() - dy});
+    }
+    for (auto &ofFont : glyphs)
+        std::sort(ofFont.begin(), ofFont.end());
+    return glyphs;
+}
+
+// Whether the style lays out the item's text in the whole rectangle, as a
+// table does, around no check box or icon.
+bool textFillsItem(const QStyleOptionViewItem &item)
+{
+    return item.showDecorationSelected && !(item.features & QStyleOptionViewItem::HasCheckIndicator)
+        && !(item.features & QStyleOptionViewItem::HasDecoration);
 }
 
 // Leaves the item nothing to draw but its text, in the colour the style gives it.
@@ -160,6 +229,95 @@ void SuffixDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
         option->palette.setColor(QPalette::Text, Qt::black);
 }
 
+// What the style shows of the cell's text, wrapped and with its last line
+// elided, laid out line by line where the style puts the lines.
+const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
+{
+    if (!keptFont.isCopyOf(cell.font)) {
+        kept.clear();
+        keptFont = cell.font;
+    }
+    const QString key = QStringLiteral("%1x%2:").arg(cell.rect.width()).arg(cell.rect.height()) + cell.text;
+    if (const KeptLines *found = kept.object(key))
+        return *found;
+    const int margin = textMargin(cell);
+    const QRect textRect = QRect(QPoint(), cell.rect.size()).adjusted(margin, 0, -margin, 0);
+    QTextOption option;
+    option.setWrapMode(cell.features & QStyleOptionViewItem::WrapText ? QTextOption::WordWrap
+                                                                      : QTextOption::ManualWrap);
+    option.setTextDirection(cell.direction);
+    option.setAlignment(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
+
+    QTextLayout whole(cell.text, cell.font);
+    whole.setTextOption(option);
+    const bool centred = cell.displayAlignment & Qt::AlignVCenter;
+    int lastVisible;
+    layOutLines(whole, textRect.width(), centred ? textRect.height() : -1, &lastVisible);
+    const QRect laidOut = QStyle::alignedRect(Qt::LayoutDirectionAuto, cell.displayAlignment,
+                                              whole.boundingRect().size().toSize(), textRect);
+    QPointF start(textRect.x(), laidOut.top());
+    QString shown;
+    qreal height = 0;
+    for (int i = 0; i < whole.lineCount(); ++i) {
+        const QTextLine line = whole.lineAt(i);
+        height += line.height();
+        if (height + laidOut.top() <= textRect.top()) {
+            start.ry() += line.height();
+            continue;
+        }
+        bool elideLast = lastVisible == i;
+        if (line.naturalTextWidth() <= textRect.width() && i + 1 < whole.lineCount()) {
+            // Elided when less than half the next line shows.
+            const int nextHeight = height + whole.lineAt(i + 1).height() / 2;
+            elideLast = elideLast || nextHeight + laidOut.top() > textRect.height() + textRect.top();
+        }
+        QString text = cell.text.mid(line.textStart(), line.textLength());
+        if (line.naturalTextWidth() > textRect.width() || elideLast) {
+            if (elideLast) {
+                if (text.endsWith(QChar::LineSeparator))
+                    text.chop(1);
+                text += QChar(0x2026);
+            }
+            shown += QFontMetrics(cell.font).elidedText(text, cell.textElideMode, textRect.width());
+            if (i < whole.lineCount() - 1 && !shown.endsWith(QChar::LineSeparator))
+                shown += QChar::LineSeparator;
+        } else {
+            shown += text;
+        }
+        if (height + laidOut.top() >= textRect.bottom() || lastVisible == i)
+            break;
+    }
+
+    // Kept line by line, as long as each line laid out alone shapes as it
+    // does within the text: a line starts no new item of the text's layout.
+    QTextLayout drawn(shown, cell.font);
+    drawn.setTextOption(option);
+    int unused;
+    layOutLines(drawn, textRect.width(), -1, &unused);
+    QTextOption oneLine;
+    oneLine.setWrapMode(QTextOption::ManualWrap);
+    oneLine.setTextDirection(cell.direction);
+    auto lines = new KeptLines{{}, {}, true};
+    for (int i = 0; i < drawn.lineCount() && lines->drawable; ++i) {
+        const QTextLine line = drawn.lineAt(i);
+        QString text = shown.mid(line.textStart(), line.textLength());
+        if (text.endsWith(QChar::LineSeparator))
+            text.chop(1);
+        QTextLayout alone(text, cell.font);
+        alone.setTextOption(oneLine);
+        layOutLines(alone, std::numeric_limits<int>::max() / 2, -1, &unused);
+        lines->drawable = glyphsByFont(alone.glyphRuns(), 0) == glyphsByFont(line.glyphRuns(), line.y());
+        QStaticText kept(text);
+        kept.setTextFormat(Qt::PlainText);
+        kept.setTextOption(oneLine);
+        kept.prepare(QTransform(), cell.font);
+        lines->lines << kept;
+        lines->places << start + line.position();
+    }
+    kept.insert(key, lines);
+    return *lines;
+}
+
 void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                const QModelIndex &index) const
 {
@@ -188,7 +346,34 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         }
         cell.text.truncate(walk.position());
     }
-    draw(painter, cell);
+    if (!textFillsItem(cell) || cell.direction != Qt::LeftToRight
+        || !isColourCluster(cell.text, 0, cell.text.size())
+        || std::any_of(cell.text.cbegin(), cell.text.cend(),
+                       [](QChar c) { return startsIsland(c.unicode()); })) {
+        draw(painter, cell);
+        return;
+    }
+    // Laid out once for every time it is drawn, as the style would draw it.
+    const KeptLines &lines = keptLayOut(cell);
+    if (!lines.drawable) {
+        draw(painter, cell);
+        return;
+    }
+    QStyleOptionViewItem frame = cell;
+    frame.text.clear();
+    frame.state &= ~QStyle::State_HasFocus;
+    draw(painter, frame);
+    painter->save();
+    painter->setClipRect(cell.rect);
+    painter->setPen(textColour(cell));
+    painter->setFont(cell.font);
+    for (int i = 0; i < lines.lines.size(); ++i)
+        painter->drawStaticText(cell.rect.topLeft() + lines.places[i], lines.lines[i]);
+    painter->restore();
+    if (cell.state & QStyle::State_HasFocus) {
+        cell.text = cell.text.left(1); // the focus frame fills the cell whatever its text
+        drawFocusFrame(painter, cell);
+    }
 }
 
 void SuffixDelegate::setWholeText(const QString &text)

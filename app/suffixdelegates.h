@@ -25,6 +25,15 @@ struct KeptText
     int height = 0; // of its line, in whole pixels as the style centres it
 };
 
+// A cell's text laid out once as the style lays out an item's text, wrapped
+// and elided, kept line by line with where each line stands in the cell.
+struct KeptLines
+{
+    QVector<QPointF> places; // from the cell's top left
+    QVector<QStaticText> lines;
+    bool drawable; // whether the lines kept show what the style draws
+};
+
 // Shows a suffix on one line, as the text field shows the text: where Qt's
 // standard delegate breaks the line at a line feed, it shows a blank.
 class SuffixDelegate : public QStyledItemDelegate
@@ -64,6 +73,13 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+
+private:
+    const KeptLines &keptLayOut(const QStyleOptionViewItem &cell) const;
+
+    // Cells with colour clusters laid out, by their text and size, a few hundred at most.
+    mutable QCache<QString, KeptLines> kept{512};
+    mutable QFont keptFont;
 };
 
 // Rows of the sorted-suffix list. Every row is a suffix of the built text, so
