@@ -2,6 +2,8 @@
 
 #include "characters.h"
 
+#include <QVector>
+
 #include <algorithm>
 
 namespace {
@@ -46,6 +48,31 @@ int clusterEnd(const QString &text, int i)
     return end;
 }
 
+// Whether every bracket in [from, to) pairs with one there, each opening
+// one after a right-to-left letter or a digit, there or before from when
+// afterRightToLeft. Then the pairs run right to left, as the island does; a
+// pair that reaches outside, or stands after left-to-right text, takes the
+// direction of that text, and the island is laid out as plain text.
+bool bracketsPairWithin(const QString &text, int from, int to, bool afterRightToLeft)
+{
+    QVector<QChar> closers;
+    for (int i = from; i < to; ++i) {
+        const QChar c = text.at(i);
+        if (c.category() == QChar::Punctuation_Open) {
+            if (!afterRightToLeft)
+                return false;
+            closers << c.mirroredChar();
+        } else if (c.category() == QChar::Punctuation_Close) {
+            if (closers.isEmpty() || closers.last() != c)
+                return false;
+            closers.removeLast();
+        } else if (startsIsland(c.unicode()) || QChar::direction(c.unicode()) == QChar::DirEN) {
+            afterRightToLeft = true;
+        }
+    }
+    return closers.isEmpty();
+}
+
 } // namespace
 
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
@@ -70,10 +97,11 @@ qreal LineWalk::step()
     qreal advance;
     if (tab || island) {
         const int end = tab ? place.next + 1 : islandEnd();
+        const bool rightToLeftBefore = place.afterRightToLeft;
         place.afterRightToLeft = place.afterRightToLeft
             || std::any_of(text.cbegin() + place.next, text.cbegin() + end,
                            [](QChar c) { return isRightToLeftLetter(c.unicode()); });
-        island = island && offset >= 0;
+        island = island && offset >= 0 && bracketsPairWithin(text, place.next, end, rightToLeftBefore);
         advance = tab ? widths.tabWidth(place.x)
             : island  ? widths.islandWidth(offset + place.next, offset + end)
                       : widths.pieceWidth(text.mid(place.next, end - place.next));

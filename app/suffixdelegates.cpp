@@ -237,7 +237,14 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
         kept.clear();
         keptFont = cell.font;
     }
-    const QString key = QStringLiteral("%1x%2:").arg(cell.rect.width()).arg(cell.rect.height()) + cell.text;
+    const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6:")
+                            .arg(cell.rect.width())
+                            .arg(cell.rect.height())
+                            .arg(bool(cell.features & QStyleOptionViewItem::WrapText))
+                            .arg(cell.textElideMode)
+                            .arg(int(cell.displayAlignment))
+                            .arg(textMargin(cell))
+        + cell.text;
     if (const KeptLines *found = kept.object(key))
         return *found;
     const int margin = textMargin(cell);
@@ -278,7 +285,10 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
                     text.chop(1);
                 text += QChar(0x2026);
             }
-            shown += QFontMetrics(cell.font).elidedText(text, cell.textElideMode, textRect.width());
+            // The longest variant: the style elides the line as it is, not
+            // split into the variants that U+009C separates.
+            shown += QFontMetrics(cell.font).elidedText(text, cell.textElideMode, textRect.width(),
+                                                        Qt::TextLongestVariant);
             if (i < whole.lineCount() - 1 && !shown.endsWith(QChar::LineSeparator))
                 shown += QChar::LineSeparator;
         } else {
