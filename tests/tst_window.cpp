@@ -655,7 +655,7 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("CJK") << oracle::TextSource(18).text(2000, pieces("漢|字|日本|語|かな|テ|。")) << noto
                          << QString("Noto Sans CJK JP");
     QTest::newRow("tabs, blanks and brackets among Hebrew and Arabic words")
-        << oracle::TextSource(20).text(3000, pieces("שלום |سلام |\t |\t|12 |(12) |abc |. ")) << noto
+        << oracle::TextSource(20).text(3000, pieces("שלום |سلام |\t |\t|12 |(12) |abc |(אב) |. ")) << noto
         << QString("Noto Sans Hebrew");
     QTest::newRow("mixed scripts") << oracle::TextSource(19).text(
         3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
