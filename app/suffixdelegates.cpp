@@ -130,6 +130,79 @@ QMap<QString, QVector<std::tuple<quint32, qreal, qreal>>> glyphsByFont(const QLi
     return glyphs;
 }
 
+// Wide enough for any one line.
+const int unboundedWidth = std::numeric_limits<int>::max() / 2;
+
+// The options of one unwrapped line of text in the direction.
+QTextOption oneLineOption(Qt::LayoutDirection direction)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    option.setTextDirection(direction);
+    return option;
+}
+
+// The text laid out once, to be drawn again and again without laying it out.
+QStaticText laidOutOnce(const QString &text, const QFont &font, const QTextOption &option)
+{
+    QStaticText laidOut(text);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.setTextOption(option);
+    laidOut.prepare(QTransform(), font);
+    return laidOut;
+}
+
+// What the style shows of an item's text in textRect, in its order: the
+// lines that fit, the last one elided where more follows, joined by line
+// separators; start gets where the first line shown stands.
+QString shownAsStyle(const QStyleOptionViewItem &item, const QRect &textRect, const QTextOption &option,
+                     QPointF *start)
+{
+    QTextLayout whole(item.text, item.font);
+    whole.setTextOption(option);
+    const bool centred = item.displayAlignment & Qt::AlignVCenter;
+    int lastVisible;
+    layOutLines(whole, textRect.width(), centred ? textRect.height() : -1, &lastVisible);
+    const QRect laidOut = QStyle::alignedRect(Qt::LayoutDirectionAuto, item.displayAlignment,
+                                              whole.boundingRect().size().toSize(), textRect);
+    *start = QPointF(textRect.x(), laidOut.top());
+    QString shown;
+    qreal height = 0;
+    for (int i = 0; i < whole.lineCount(); ++i) {
+        const QTextLine line = whole.lineAt(i);
+        height += line.height();
+        if (height + laidOut.top() <= textRect.top()) {
+            start->ry() += line.height();
+            continue;
+        }
+        bool elideLast = lastVisible == i;
+        if (line.naturalTextWidth() <= textRect.width() && i + 1 < whole.lineCount()) {
+            // Elided when less than half the next line shows.
+            const int nextHeight = height + whole.lineAt(i + 1).height() / 2;
+            elideLast = elideLast || nextHeight + laidOut.top() > textRect.height() + textRect.top();
+        }
+        QString text = item.text.mid(line.textStart(), line.textLength());
+        if (line.naturalTextWidth() > textRect.width() || elideLast) {
+            if (elideLast) {
+                if (text.endsWith(QChar::LineSeparator))
+                    text.chop(1);
+                text += QChar(0x2026);
+            }
+            // The longest variant: the style elides the line as it is, not
+            // split into the variants that U+009C separates.
+            shown += QFontMetrics(item.font).elidedText(text, item.textElideMode, textRect.width(),
+                                                        Qt::TextLongestVariant);
+            if (i < whole.lineCount() - 1 && !shown.endsWith(QChar::LineSeparator))
+                shown += QChar::LineSeparator;
+        } else {
+            shown += text;
+        }
+        if (height + laidOut.top() >= textRect.bottom() || lastVisible == i)
+            break;
+    }
+    return shown;
+}
+
 // Whether the style lays out the item's text in the whole rectangle, as a
 // table does, around no check box or icon.
 bool textFillsItem(const QStyleOptionViewItem &item)
@@ -254,49 +327,8 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
                                                                       : QTextOption::ManualWrap);
     option.setTextDirection(cell.direction);
     option.setAlignment(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
-
-    QTextLayout whole(cell.text, cell.font);
-    whole.setTextOption(option);
-    const bool centred = cell.displayAlignment & Qt::AlignVCenter;
-    int lastVisible;
-    layOutLines(whole, textRect.width(), centred ? textRect.height() : -1, &lastVisible);
-    const QRect laidOut = QStyle::alignedRect(Qt::LayoutDirectionAuto, cell.displayAlignment,
-                                              whole.boundingRect().size().toSize(), textRect);
-    QPointF start(textRect.x(), laidOut.top());
-    QString shown;
-    qreal height = 0;
-    for (int i = 0; i < whole.lineCount(); ++i) {
-        const QTextLine line = whole.lineAt(i);
-        height += line.height();
-        if (height + laidOut.top() <= textRect.top()) {
-            start.ry() += line.height();
-            continue;
-        }
-        bool elideLast = lastVisible == i;
-        if (line.naturalTextWidth() <= textRect.width() && i + 1 < whole.lineCount()) {
-            // Elided when less than half the next line shows.
-            const int nextHeight = height + whole.lineAt(i + 1).height() / 2;
-            elideLast = elideLast || nextHeight + laidOut.top() > textRect.height() + textRect.top();
-        }
-        QString text = cell.text.mid(line.textStart(), line.textLength());
-        if (line.naturalTextWidth() > textRect.width() || elideLast) {
-            if (elideLast) {
-                if (text.endsWith(QChar::LineSeparator))
-                    text.chop(1);
-                text += QChar(0x2026);
-            }
-            // The longest variant: the style elides the line as it is, not
-            // split into the variants that U+009C separates.
-            shown += QFontMetrics(cell.font).elidedText(text, cell.textElideMode, textRect.width(),
-                                                        Qt::TextLongestVariant);
-            if (i < whole.lineCount() - 1 && !shown.endsWith(QChar::LineSeparator))
-                shown += QChar::LineSeparator;
-        } else {
-            shown += text;
-        }
-        if (height + laidOut.top() >= textRect.bottom() || lastVisible == i)
-            break;
-    }
+    QPointF start;
+    const QString shown = shownAsStyle(cell, textRect, option, &start);
 
     // Kept line by line, as long as each line laid out alone shapes as it
     // does within the text: a line starts no new item of the text's layout.
@@ -304,9 +336,7 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
     drawn.setTextOption(option);
     int unused;
     layOutLines(drawn, textRect.width(), -1, &unused);
-    QTextOption oneLine;
-    oneLine.setWrapMode(QTextOption::ManualWrap);
-    oneLine.setTextDirection(cell.direction);
+    const QTextOption oneLine = oneLineOption(cell.direction);
     auto lines = new KeptLines{{}, {}, true};
     for (int i = 0; i < drawn.lineCount() && lines->drawable; ++i) {
         const QTextLine line = drawn.lineAt(i);
@@ -315,13 +345,9 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
             text.chop(1);
         QTextLayout alone(text, cell.font);
         alone.setTextOption(oneLine);
-        layOutLines(alone, std::numeric_limits<int>::max() / 2, -1, &unused);
+        layOutLines(alone, unboundedWidth, -1, &unused);
         lines->drawable = glyphsByFont(alone.glyphRuns(), 0) == glyphsByFont(line.glyphRuns(), line.y());
-        QStaticText kept(text);
-        kept.setTextFormat(Qt::PlainText);
-        kept.setTextOption(oneLine);
-        kept.prepare(QTransform(), cell.font);
-        lines->lines << kept;
+        lines->lines << laidOutOnce(text, cell.font, oneLine);
         lines->places << start + line.position();
     }
     kept.insert(key, lines);
@@ -435,21 +461,12 @@ const KeptText &SuffixRowDelegate::keptLayOut(const QString &text, const QFont &
 {
     if (const KeptText *found = kept.object(text))
         return *found;
-    QTextOption option;
-    option.setWrapMode(QTextOption::ManualWrap);
-    option.setTextDirection(Qt::LeftToRight);
-    auto laidOut = new KeptText;
-    laidOut->text.setText(text);
-    laidOut->text.setTextFormat(Qt::PlainText);
-    laidOut->text.setTextOption(option);
-    laidOut->text.prepare(QTransform(), font);
+    const QTextOption option = oneLineOption(Qt::LeftToRight);
     QTextLayout layout(text, font);
     layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(std::numeric_limits<int>::max() / 2); // one line, however long
-    layout.endLayout();
-    laidOut->height = qCeil(line.height());
+    int unused;
+    auto laidOut = new KeptText{laidOutOnce(text, font, option),
+                                qCeil(layOutLines(layout, unboundedWidth, -1, &unused))};
     kept.insert(text, laidOut);
     return *laidOut;
 }
