@@ -12,6 +12,7 @@
 #include <QGlyphRun>
 #include <QMap>
 #include <QRawFont>
+#include <QSet>
 #include <QTextLayout>
 #include <QtMath>
 
@@ -287,6 +288,61 @@ void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths
                  left + each.x, widths, row);
 }
 
+// A text measured by its pieces: their sum, and the text as Qt measures it
+// without the glyphs of colour fonts, which Qt decodes anew each time it
+// meets one. Each colour piece stands in as an object replacement
+// character, which Qt lays out as an item of its own, as it shapes a run of
+// another font apart from its neighbours, and gives a width of its own with
+// no document to size it.
+struct MeasuredText
+{
+    qreal sum = 0;
+    QString standIn;
+    qreal colourWidth = 0; // of the pieces stood in for
+    int standingIn = 0;
+    QSet<QString> colours;
+
+    // A line as high as the text's: the stand-in, and each colour piece once.
+    QString lineProbe() const
+    {
+        QString probe = standIn;
+        for (const QString &colour : colours)
+            probe += QChar::ObjectReplacementCharacter + colour;
+        return probe;
+    }
+};
+
+MeasuredText measuredByPieces(CharWidths &widths, const QString &text)
+{
+    MeasuredText measured;
+    for (LineWalk walk(widths, text); !walk.atEnd();) {
+        const int from = walk.position();
+        const qreal width = walk.step();
+        measured.sum += width;
+        if (!walk.wasTab() && !walk.wasIsland() && isColourCluster(text, from, walk.position())) {
+            measured.colours.insert(text.mid(from, walk.position() - from));
+            measured.colourWidth += width;
+            ++measured.standingIn;
+            measured.standIn += QChar::ObjectReplacementCharacter;
+        } else {
+            measured.standIn.append(text.constData() + from, walk.position() - from);
+        }
+    }
+    return measured;
+}
+
+// The width of an item's text as the style measures it, on one line.
+qreal widthAsStyleMeasures(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    int unused;
+    layOutLines(layout, unboundedWidth, -1, &unused);
+    return layout.lineCount() > 0 ? layout.lineAt(0).naturalTextWidth() : 0;
+}
+
 } // namespace
 
 QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
@@ -478,19 +534,24 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
         // Qt's own measure of the whole text, and the sum of its pieces, by
         // which a row that draws only what is in view places them: the two
         // agree, but should a font shape across pieces, the row is still
-        // wide enough for either.
+        // wide enough for either. Qt measures the text without its colour
+        // pieces, whose widths are summed, and with each of them once for
+        // the height of the line.
+        const MeasuredText measured = measuredByPieces(widths, wholeText());
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);
-        whole.text = wholeText();
-        rowSize = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
         whole.text.clear();
-        const int margins = styleOf(option)
-                                ->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget)
-                                .width();
-        qreal sum = 0;
-        for (LineWalk walk(widths, wholeText()); !walk.atEnd();)
-            sum += walk.step();
-        rowSize.setWidth(qMax(rowSize.width(), margins + int(std::ceil(sum))));
+        QStyle *style = styleOf(option);
+        const int margins =
+            style->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget).width();
+        whole.text = measured.lineProbe();
+        rowSize = style->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
+        const qreal qtWidth = measured.colours.isEmpty()
+            ? rowSize.width() - margins
+            : widthAsStyleMeasures(measured.standIn, option.font) + measured.colourWidth
+                - measured.standingIn
+                    * widthAsStyleMeasures(QString(QChar::ObjectReplacementCharacter), option.font);
+        rowSize.setWidth(margins + qCeil(qMax(qtWidth, measured.sum)));
     }
     return rowSize;
 }
