@@ -3,8 +3,10 @@
 #include "words.h"
 
 #include <QStringList>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -34,6 +36,24 @@ QString escaped(QChar c)
     if (c.isSpace())
         return QLatin1String("<span style=\"white-space:pre\">") + c + QLatin1String("</span>");
     return QString(c).toHtmlEscaped();
+}
+
+// Which letters of the text are red: the first letter of each occurrence
+// and the rest of the character the user sees there, the other half of a
+// surrogate pair, marks, an emoji sequence, so that no glyph is torn apart
+// into two colours.
+QVector<bool> redLetters(const QString &text, const std::function<bool(int)> &startsOccurrence)
+{
+    QVector<bool> red(text.size(), false);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    for (int i = 0; i < text.size(); ++i) {
+        if (!startsOccurrence(i))
+            continue;
+        clusters.setPosition(i + 1);
+        const int clusterEnd = clusters.isAtBoundary() ? i + 1 : clusters.toNextBoundary();
+        std::fill(red.begin() + i, red.begin() + clusterEnd, true);
+    }
+    return red;
 }
 
 } // namespace
@@ -84,6 +104,7 @@ QString searchStepMessage(int letterNumber, QChar letter)
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right)
 {
     const auto startsOccurrence = [&](int i) { return left <= rankOf[i] && rankOf[i] < right; };
+    const QVector<bool> isRed = redLetters(text, startsOccurrence);
     const bool elementPerLetter = text.size() <= elementPerLetterUpTo;
     const QLatin1String close("</font>");
 
@@ -91,15 +112,15 @@ Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, 
     Answer answer{heading, heading, QString()};
     QStringList positions;
     for (int i = 0, end; i < text.size(); i = end) {
-        const bool red = startsOccurrence(i);
+        const bool red = isRed[i];
         const QLatin1String open(red ? "<font color=\"red\">" : "<font color=\"black\">");
         answer.compact += open;
-        for (end = i; end < text.size() && startsOccurrence(end) == red; ++end) {
+        for (end = i; end < text.size() && isRed[end] == red; ++end) {
             const QString letter = escaped(text.at(end));
             answer.compact += letter;
             if (elementPerLetter)
                 answer.html += open + letter + close;
-            if (red)
+            if (startsOccurrence(end))
                 positions << QString::number(end + 1);
         }
         answer.compact += close;

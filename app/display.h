@@ -37,7 +37,8 @@ struct Answer
 
 // The answer of a search whose final candidate range is [left, right): an
 // occurrence starts at position i of text exactly when rankOf[i] lies in the
-// range, and its first letter is red; the 1-based positions of the
+// range, and its first letter is red, with the rest of the character shown
+// there (a surrogate pair's other half, marks); the 1-based positions of the
 // occurrences follow in text order. Each letter is escaped, white space
 // included, so that it shows as the text field shows it, and gets a font
 // element of its own; in a text of more than 4096 letters, neighbouring

@@ -71,6 +71,13 @@ void TestTexts::answer_data()
         << elements("black", {"a", "&nbsp;", "<span style=\"white-space:pre\">\t</span>"}) + red("b")
             + elements("black", {"&nbsp;", "&nbsp;"}) + ": 4."
         << "a \tb  : 4.";
+    QTest::newRow("a mark red with its letter")
+        << QString::fromUtf8("e\u0301😀e") << "e"
+        << red(QString::fromUtf8("e\u0301")) + black(QString::fromUtf8("😀")) + red("e") + ": 1, 5."
+        << QString::fromUtf8("e\u0301😀e: 1, 5.");
+    QTest::newRow("both halves of a surrogate pair red")
+        << QString::fromUtf8("e😀e") << QString::fromUtf8("😀")
+        << black("e") + red(QString::fromUtf8("😀")) + black("e") + ": 2." << QString::fromUtf8("e😀e: 2.");
     QTest::newRow("4096 letters: still an element each")
         << QString(4095, 'b') + "a"
         << "a" << black(QString(4095, 'b')) + red("a") + ": 4096." << QString(4095, 'b') + "a: 4096.";
