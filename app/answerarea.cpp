@@ -1,9 +1,11 @@
 #include "answerarea.h"
 
 #include "charwidths.h"
+#include "clusterstandins.h"
 #include "readablecolors.h"
 #include "words.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QGlyphRun>
 #include <QKeyEvent>
@@ -36,6 +38,7 @@ const int glyphsPerChunk = 32;
 AnswerArea::AnswerArea(QLabel *label)
     : QAbstractScrollArea(label->parentWidget())
     , label(label)
+    , standIns(new ClusterStandIns(this))
 {
     setObjectName(QStringLiteral("answerArea"));
     setAccessibleName(Words::answerName);
@@ -77,6 +80,7 @@ void AnswerArea::layOut()
     const QFont font = label->font();
     shown.reset();
     chunks.clear();
+    keptClusters.clear();
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.
@@ -88,7 +92,14 @@ void AnswerArea::layOut()
         option.setAlignment(label->alignment());
         option.setWrapMode(QTextOption::ManualWrap);
         shown->setDefaultTextOption(option);
+        // A document with a layout lays out every change at once, unless its
+        // page has no size: the line is laid out once its stand-ins stand.
+        const QSizeF pageSize = shown->pageSize();
+        shown->setPageSize(QSizeF(0, 0));
+        shown->documentLayout()->registerHandler(ClusterStandIns::objectType, standIns);
         shown->setHtml(markup);
+        standIns->standIn(shown.get(), font);
+        shown->setPageSize(pageSize);
         shown->firstBlock().layout()->setCacheEnabled(true);
         textWidth = qCeil(shown->idealWidth());
         cutIntoChunks();
@@ -121,34 +132,65 @@ bool AnswerArea::eventFilter(QObject *watched, QEvent *event)
     return QAbstractScrollArea::eventFilter(watched, event);
 }
 
-// The line's glyphs in chunks of one colour and a few dozen glyphs each, with
-// how far each reaches, so that a repaint draws only the chunks in view, in
-// whatever order and direction the line puts the letters.
+// The line's glyphs in chunks of one colour and a few dozen glyphs each, and
+// a chunk for each stand-in, with how far each reaches, so that a repaint
+// draws only the chunks in view, in whatever order and direction the line
+// puts the letters. The glyphs are asked for by runs of one colour, each of
+// which takes a walk over the whole line.
 void AnswerArea::cutIntoChunks()
 {
     const QTextBlock block = shown->firstBlock();
     const QTextLine line = block.layout()->lineAt(0);
-    const qreal reach = overhang(line);
+    const QHash<int, qreal> places = standIns->placesIn(line);
+    int runStart = 0;
+    QBrush runColour;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QBrush colour = fragment.charFormat().foreground();
-        for (const QGlyphRun &run :
-             line.glyphRuns(fragment.position() - block.position(), fragment.length())) {
-            const QVector<quint32> glyphs = run.glyphIndexes();
-            const QVector<QPointF> positions = run.positions();
-            for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
-                GlyphChunk chunk{run, colour, 0, 0};
-                chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
-                chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
-                const auto [leftmost, rightmost] =
-                    std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
-                                        [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
-                chunk.left = leftmost->x() - reach;
-                chunk.right = rightmost->x() + reach;
-                chunks.append(chunk);
-            }
+        const int start = fragment.position() - block.position();
+        if (colour != runColour) {
+            addGlyphChunks(line, runStart, start - runStart, runColour);
+            runStart = start;
+            runColour = colour;
+        }
+        const qreal x = places.value(fragment.position());
+        for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(fragment.charFormat()))
+            addClusterChunk(line, cluster.text, x + cluster.x, colour);
+    }
+    addGlyphChunks(line, runStart, block.length() - 1 - runStart, runColour);
+    // Drawn left to right, as the line draws its items where nothing runs
+    // right to left, so that where neighbours overlap, the right one is on top.
+    if (!places.isEmpty())
+        std::stable_sort(chunks.begin(), chunks.end(),
+                         [](const GlyphChunk &a, const GlyphChunk &b) { return a.left < b.left; });
+}
+
+void AnswerArea::addGlyphChunks(const QTextLine &line, int from, int length, const QBrush &colour)
+{
+    if (length <= 0)
+        return;
+    const qreal reach = overhang(line);
+    for (const QGlyphRun &run : line.glyphRuns(from, length)) {
+        const QVector<quint32> glyphs = run.glyphIndexes();
+        const QVector<QPointF> positions = run.positions();
+        for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
+            GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF()};
+            chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
+            chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
+            const auto [leftmost, rightmost] =
+                std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
+                                    [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+            chunk.left = leftmost->x() - reach;
+            chunk.right = rightmost->x() + reach;
+            chunks.append(chunk);
         }
     }
+}
+
+void AnswerArea::addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour)
+{
+    const qreal reach = overhang(line);
+    chunks.append({QGlyphRun(), colour, x - reach, x + reach, cluster, QPointF(x, line.y() + line.ascent())});
 }
 
 // Draws the chunks in view where and as the label would draw them: the line
@@ -173,11 +215,34 @@ void AnswerArea::paintEvent(QPaintEvent *event)
     for (const GlyphChunk &chunk : qAsConst(chunks)) {
         if (chunk.right < left || chunk.left > right)
             continue;
-        painter.setPen(chunk.colour.style() == Qt::NoBrush
-                           ? QPen(option.palette.brush(label->foregroundRole()), 0)
-                           : QPen(answerLetterColor(option.palette, chunk.colour.color()), 0));
-        painter.drawGlyphRun(layout->position(), chunk.glyphs);
+        painter.setPen(penFor(chunk.colour, option));
+        if (chunk.cluster.isEmpty()) {
+            painter.drawGlyphRun(layout->position(), chunk.glyphs);
+        } else {
+            const KeptCluster &cluster = kept(chunk.cluster);
+            for (const QGlyphRun &run : cluster.glyphs)
+                painter.drawGlyphRun(layout->position() + chunk.baseline - QPointF(0, cluster.ascent), run);
+        }
     }
+}
+
+QPen AnswerArea::penFor(const QBrush &colour, const QStyleOption &option) const
+{
+    return colour.style() == Qt::NoBrush ? QPen(option.palette.brush(label->foregroundRole()), 0)
+                                         : QPen(answerLetterColor(option.palette, colour.color()), 0);
+}
+
+const AnswerArea::KeptCluster &AnswerArea::kept(const QString &cluster)
+{
+    auto found = keptClusters.find(cluster);
+    if (found == keptClusters.end()) {
+        QTextLayout layout(cluster, label->font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        found = keptClusters.insert(cluster, {layout.lineAt(0).glyphRuns(), layout.lineAt(0).ascent()});
+    }
+    return *found;
 }
 
 // The keyboard's place is shown as the style shows it on its own views.

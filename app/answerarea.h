@@ -9,21 +9,29 @@
 // where the text stands. A rich-text label lays its whole line out several
 // times over when its text changes and draws all of it at every repaint, so
 // the strip draws a rich answer itself: it lays the text out once, as the
-// label would, and draws only the part in view.
+// label would, with colour clusters that occurred before standing in as
+// objects, and draws only the part in view.
 
 #include "display.h"
 
 #include <QAbstractScrollArea>
 #include <QBrush>
 #include <QGlyphRun>
+#include <QHash>
+#include <QList>
+#include <QPen>
 #include <QVector>
 
 #include <memory>
 
 QT_BEGIN_NAMESPACE
 class QLabel;
+class QStyleOption;
 class QTextDocument;
+class QTextLine;
 QT_END_NAMESPACE
+
+class ClusterStandIns;
 
 class AnswerArea : public QAbstractScrollArea
 {
@@ -63,13 +71,31 @@ private:
         QBrush colour; // none: the label's text colour
         qreal left;    // how far the glyphs may reach, from the line's start
         qreal right;
+        // Without glyphs, the colour cluster drawn where a stand-in stands,
+        // and where its baseline starts.
+        QString cluster;
+        QPointF baseline;
     };
+    void addGlyphChunks(const QTextLine &line, int from, int length, const QBrush &colour);
+    void addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour);
+    QPen penFor(const QBrush &colour, const QStyleOption &option) const;
+
+    // A colour cluster laid out once: its glyphs in the order a line draws
+    // them, and how far its line reaches above its baseline.
+    struct KeptCluster
+    {
+        QList<QGlyphRun> glyphs;
+        qreal ascent;
+    };
+    const KeptCluster &kept(const QString &cluster);
 
     QLabel *label;
     QString markup; // what the label's text lays out as
     // That markup laid out as the label lays it out; none when the label draws.
     std::unique_ptr<QTextDocument> shown;
     QVector<GlyphChunk> chunks;
+    ClusterStandIns *standIns;
+    QHash<QString, KeptCluster> keptClusters;
     int textWidth = 0;
 };
 

@@ -33,20 +33,6 @@ const int placeEvery = 512;
 const int rowsWalked = 256;
 const QChar rightToLeftMark(0x200F);
 
-// Whether the cluster [from, to) is likely drawn from a colour font: an
-// emoji, a flag, a symbol, a keycap, a sequence of them joined or asked to
-// show as emoji. A guess either way costs time only, never a pixel.
-bool isColourCluster(const QString &text, int from, int to)
-{
-    for (int i = from, length; i < to; i += length) {
-        const uint c = codePointAt(text, i, &length);
-        if ((c >= 0x1F000 && c < 0x1FB00) || (c >= 0x2600 && c < 0x27C0) || c == 0xFE0F || c == 0x200D
-            || c == 0x20E3)
-            return true;
-    }
-    return false;
-}
-
 QStyle *styleOf(const QStyleOptionViewItem &option)
 {
     return option.widget ? option.widget->style() : QApplication::style();

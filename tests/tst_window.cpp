@@ -510,6 +510,11 @@ void TestWindow::answers_data()
                                               << "#<";
     QTest::newRow("4096 letters, an element each") << QString(4095, 'b') + "a"
                                                    << "a";
+    QTest::newRow("emoji again and again: a family, flags, a heart, skin tones")
+        << QString::fromUtf8("a😀b👍🏽c👨‍👩‍👧🇫🇷x❤️🙂 ").repeated(12)
+        << QString::fromUtf8("👍🏽c");
+    QTest::newRow("emoji among Hebrew words")
+        << QString::fromUtf8("a שלום 😀🙂 עולם 😀🙂 ").repeated(4) << "a";
     QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
 }
 

@@ -1,0 +1,76 @@
+#ifndef CLUSTERSTANDINS_H
+#define CLUSTERSTANDINS_H
+
+// Qt decodes the glyph of a colour font (an emoji) anew every time it lays
+// one out or measures it, so a line with thousands of emoji takes seconds to
+// lay out. In a document, a run of colour clusters that all occurred before
+// can stand in as one object as wide as the run: the line lays out as fast
+// as letters, and whoever draws it draws the clusters where the object
+// stands. The first occurrence of each cluster stays, so that the line is as
+// high as the cluster makes it, and the objects are of no height.
+//
+// An object ends the item of text before it, as a run of another font ends
+// the run shaped before it, but the bidirectional algorithm takes it for a
+// neutral whatever it stands for: only a line without a right-to-left
+// letter, where everything runs left to right, has stand-ins.
+
+#include <QHash>
+#include <QObject>
+#include <QSizeF>
+#include <QStringList>
+#include <QTextObjectInterface>
+#include <QVector>
+
+QT_BEGIN_NAMESPACE
+class QFont;
+class QTextLine;
+QT_END_NAMESPACE
+
+class ClusterStandIns : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    using QObject::QObject;
+
+    // The object type of the stand-ins, for a document's layout to hand them to this handler.
+    static const int objectType = QTextFormat::UserObject + 1;
+
+    // Replaces runs of colour clusters that occurred before in the document's
+    // one line with stand-ins, before the document is laid out, and forgets
+    // those of any document before.
+    void standIn(QTextDocument *document, const QFont &font);
+
+    // A stand-in's clusters, each with where it starts from the stand-in's left.
+    struct Cluster
+    {
+        QString text;
+        qreal x;
+    };
+    const QVector<Cluster> &clustersOf(const QTextFormat &format) const;
+
+    // Where in the line, laid out with this object as the handler of its
+    // stand-ins, each stand-in starts, by its position in the document.
+    QHash<int, qreal> placesIn(const QTextLine &line);
+
+    QSizeF intrinsicSize(QTextDocument *, int, const QTextFormat &format) override;
+    void drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,
+                    const QTextFormat &) override;
+
+private:
+    struct Run
+    {
+        int start;
+        int end;
+        QTextCharFormat format;
+    };
+    QVector<Run> runsIn(const QTextDocument *document, const QFont &font);
+    int runNumber(const QTextFormat &format) const;
+
+    QVector<QVector<Cluster>> runs;
+    QVector<qreal> runWidths;
+    QHash<int, qreal> places; // filled while a line is drawn
+};
+
+#endif // CLUSTERSTANDINS_H
