@@ -61,6 +61,9 @@ private:
     mutable NoPaintEngine engine;
 };
 
+// The property of a stand-in's format that holds the number of its run.
+const int runProperty = QTextFormat::UserProperty;
+
 } // namespace
 
 // Runs of colour clusters in the document's one line that all occurred
@@ -132,7 +135,7 @@ void ClusterStandIns::standIn(QTextDocument *document, const QFont &font)
     for (int i = found.size() - 1; i >= 0; --i) {
         QTextCharFormat format = found[i].format;
         format.setObjectType(objectType);
-        format.setProperty(QTextFormat::UserProperty, i);
+        format.setProperty(runProperty, i);
         cursor.setPosition(found[i].start);
         cursor.setPosition(found[i].end, QTextCursor::KeepAnchor);
         cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
@@ -142,7 +145,7 @@ void ClusterStandIns::standIn(QTextDocument *document, const QFont &font)
 
 int ClusterStandIns::runNumber(const QTextFormat &format) const
 {
-    return format.objectType() == objectType ? format.intProperty(QTextFormat::UserProperty) : -1;
+    return format.objectType() == objectType ? format.intProperty(runProperty) : -1;
 }
 
 const QVector<ClusterStandIns::Cluster> &ClusterStandIns::clustersOf(const QTextFormat &format) const
