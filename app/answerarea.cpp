@@ -99,8 +99,8 @@ void AnswerArea::layOut()
         shown->documentLayout()->registerHandler(ClusterStandIns::objectType, standIns);
         shown->setHtml(markup);
         standIns->standIn(shown.get(), font);
-        shown->setPageSize(pageSize);
         shown->firstBlock().layout()->setCacheEnabled(true);
+        shown->setPageSize(pageSize);
         textWidth = qCeil(shown->idealWidth());
         cutIntoChunks();
     } else {

@@ -163,6 +163,8 @@ QSizeF ClusterStandIns::intrinsicSize(QTextDocument *, int, const QTextFormat &f
 QHash<int, qreal> ClusterStandIns::placesIn(const QTextLine &line)
 {
     places.clear();
+    if (runs.isEmpty())
+        return places;
     NoPaintDevice nowhere;
     QPainter painter(&nowhere);
     line.draw(&painter, QPointF());
