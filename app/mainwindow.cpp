@@ -139,6 +139,7 @@ void MainWindow::buildSuffArr()
     ui->tableWidget->setRowCount(text.size() + 1);
     shownText = withDisplayTerminator(text);
     cellDelegate->setWholeText(shownText);
+    rowDelegate->setWidestRow(text);
     ui->pushButton_3->setFocus();
 }
 
@@ -162,6 +163,8 @@ void MainWindow::constructionStep()
     ui->label_3->setText(roundMessage(fragmentLength));
     if (fragmentLength >= s.size())
         finishConstruction();
+    else
+        measureWidestRowAhead(fragmentLength, s.size());
     showOrderAndClasses();
     rowTooltips->showRound(iter);
     announce(ui->label_3->text());
@@ -170,13 +173,23 @@ void MainWindow::constructionStep()
 void MainWindow::finishConstruction()
 {
     suffArr.storeSuffixArray();
-    rowDelegate->setWidestRow(builtText());
     const int length = suffArr.suffixArray.size();
     for (int position : qAsConst(suffArr.suffixArray))
         ui->listWidget->addItem(new SuffixRow(shownText, position, length - position));
     mode = Idle;
     setControlsEnabled(true);
     ui->lineT->setFocus(); // a pattern to find comes next
+}
+
+// The list measures its widest row when it is filled, in the last round; a
+// long row of many scripts takes longer than a frame, so each round before
+// measures an equal part of it.
+void MainWindow::measureWidestRowAhead(int fragmentLength, int textLength)
+{
+    int roundsBeforeLast = 1;
+    for (qint64 length = 2 * qint64(fragmentLength); length < textLength; length *= 2)
+        ++roundsBeforeLast;
+    rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast);
 }
 
 void MainWindow::showOrderAndClasses()

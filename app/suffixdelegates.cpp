@@ -274,49 +274,6 @@ void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths
                  left + each.x, widths, row);
 }
 
-// A text measured by its pieces: their sum, and the text as Qt measures it
-// without the glyphs of colour fonts, which Qt decodes anew each time it
-// meets one. Each colour piece stands in as an object replacement
-// character, which Qt lays out as an item of its own, as it shapes a run of
-// another font apart from its neighbours, and gives a width of its own with
-// no document to size it.
-struct MeasuredText
-{
-    qreal sum = 0;
-    QString standIn;
-    qreal colourWidth = 0; // of the pieces stood in for
-    int standingIn = 0;
-    QSet<QString> colours;
-
-    // A line as high as the text's: the stand-in, and each colour piece once.
-    QString lineProbe() const
-    {
-        QString probe = standIn;
-        for (const QString &colour : colours)
-            probe += QChar::ObjectReplacementCharacter + colour;
-        return probe;
-    }
-};
-
-MeasuredText measuredByPieces(CharWidths &widths, const QString &text)
-{
-    MeasuredText measured;
-    for (LineWalk walk(widths, text); !walk.atEnd();) {
-        const int from = walk.position();
-        const qreal width = walk.step();
-        measured.sum += width;
-        if (!walk.wasTab() && !walk.wasIsland() && isColourCluster(text, from, walk.position())) {
-            measured.colours.insert(text.mid(from, walk.position() - from));
-            measured.colourWidth += width;
-            ++measured.standingIn;
-            measured.standIn += QChar::ObjectReplacementCharacter;
-        } else {
-            measured.standIn.append(text.constData() + from, walk.position() - from);
-        }
-    }
-    return measured;
-}
-
 // The width of an item's text as the style measures it, on one line.
 qreal widthAsStyleMeasures(const QString &text, const QFont &font)
 {
@@ -486,6 +443,7 @@ CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
     CharWidths &widths = widthsFor(font, &renewed);
     if (renewed) {
         rowSize = QSize();
+        measured = MeasuredText();
         walked.clear();
         kept.clear();
     }
@@ -496,7 +454,45 @@ void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     setWholeText(text);
     rowSize = QSize();
+    measured = MeasuredText();
     walked.clear();
+}
+
+void SuffixRowDelegate::measureAhead(const QFont &font, int parts)
+{
+    CharWidths &widths = rowWidthsFor(font);
+    const int left = wholeText().size() - measured.to.next;
+    measureUpTo(widths, measured.to.next + (left + parts - 1) / qMax(1, parts));
+}
+
+// Walks the widest row on from where its measuring stood, up to end at least.
+void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
+{
+    const QString &text = wholeText();
+    LineWalk walk(widths, text, measured.to);
+    while (!walk.atEnd() && walk.position() < end) {
+        const int from = walk.position();
+        const qreal width = walk.step();
+        measured.sum += width;
+        if (!walk.wasTab() && !walk.wasIsland() && isColourCluster(text, from, walk.position())) {
+            measured.colours.insert(text.mid(from, walk.position() - from));
+            measured.colourWidth += width;
+            ++measured.standingIn;
+            measured.standIn += QChar::ObjectReplacementCharacter;
+        } else {
+            measured.standIn.append(text.constData() + from, walk.position() - from);
+        }
+    }
+    measured.to = walk.standing();
+}
+
+// A line as high as the widest row's: the stand-in, and each colour piece once.
+QString SuffixRowDelegate::MeasuredText::lineProbe() const
+{
+    QString probe = standIn;
+    for (const QString &colour : colours)
+        probe += QChar::ObjectReplacementCharacter + colour;
+    return probe;
 }
 
 const KeptText &SuffixRowDelegate::keptLayOut(const QString &text, const QFont &font) const
@@ -523,7 +519,7 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
         // wide enough for either. Qt measures the text without its colour
         // pieces, whose widths are summed, and with each of them once for
         // the height of the line.
-        const MeasuredText measured = measuredByPieces(widths, wholeText());
+        measureUpTo(widths, wholeText().size());
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);
         whole.text.clear();

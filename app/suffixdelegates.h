@@ -12,6 +12,7 @@
 
 #include <QCache>
 #include <QHash>
+#include <QSet>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QVector>
@@ -93,20 +94,41 @@ class SuffixRowDelegate : public SuffixDelegate
 public:
     using SuffixDelegate::SuffixDelegate;
 
-    // The text whose suffixes the list shows.
+    // The text whose suffixes the list will show.
     void setWidestRow(const QString &text);
+    // Measures one of that many equal parts of what is left of the widest
+    // row to measure in the font, ahead of the list's asking for its size,
+    // so that the step that fills the list need not measure all of it.
+    void measureAhead(const QFont &font, int parts);
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
 
 private:
+    // The widest row measured by its pieces, as far as measured: their sum,
+    // and the text as Qt can measure it quickly, colour pieces standing in
+    // as object replacement characters, each measured once.
+    struct MeasuredText
+    {
+        LineWalk::Place to;
+        qreal sum = 0;
+        QString standIn;
+        qreal colourWidth = 0; // of the pieces stood in for
+        int standingIn = 0;
+        QSet<QString> colours;
+
+        QString lineProbe() const;
+    };
+    void measureUpTo(CharWidths &widths, int end) const;
+
     CharWidths &rowWidthsFor(const QFont &font) const;
     QVector<LineWalk::Place> &placesOf(int row) const;
     const KeptText &keptLayOut(const QString &text, const QFont &font) const;
     void paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber, int viewWidth) const;
 
     mutable QSize rowSize;
+    mutable MeasuredText measured;
     // By row, where the walks of its text stood every so many characters: a
     // row drawn again, scrolled anywhere, is walked from the last of them
     // before the view only.
