@@ -82,7 +82,8 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
         return found;
     // Cut as a line walk cuts it, where neighbours shape apart: a cluster
     // finder takes some flags after an emoji sequence for two clusters.
-    CharWidths widths(font);
+    if (!widths.measures(font))
+        widths = CharWidths(font);
     QSet<QString> met;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();

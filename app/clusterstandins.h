@@ -14,6 +14,8 @@
 // neutral whatever it stands for: only a line without a right-to-left
 // letter, where everything runs left to right, has stand-ins.
 
+#include "charwidths.h"
+
 #include <QHash>
 #include <QObject>
 #include <QSizeF>
@@ -68,6 +70,7 @@ private:
     QVector<Run> runsIn(const QTextDocument *document, const QFont &font);
     int runNumber(const QTextFormat &format) const;
 
+    CharWidths widths; // in the font of the last line, for the next ones
     QVector<QVector<Cluster>> runs;
     QVector<qreal> runWidths;
     QHash<int, qreal> places; // filled while a line is drawn
