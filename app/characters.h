@@ -60,6 +60,16 @@ inline bool startsIsland(uint codePoint)
     }
 }
 
+// Whether anything in the text may run right to left.
+inline bool mayReorder(const QString &text)
+{
+    for (int i = 0, length; i < text.size(); i += length) {
+        if (startsIsland(codePointAt(text, i, &length)))
+            return true;
+    }
+    return false;
+}
+
 inline bool isRightToLeftLetter(uint codePoint)
 {
     return QChar::direction(codePoint) == QChar::DirR || QChar::direction(codePoint) == QChar::DirAL;

@@ -74,11 +74,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
     QVector<Run> found;
     const QTextBlock block = document->firstBlock();
     const QString text = block.text();
-    for (int i = 0, length; i < text.size(); i += length) {
-        if (startsIsland(codePointAt(text, i, &length)))
-            return found;
-    }
-    if (!isColourCluster(text, 0, text.size()))
+    if (mayReorder(text) || !isColourCluster(text, 0, text.size()))
         return found;
     // Cut as a line walk cuts it, where neighbours shape apart: a cluster
     // finder takes some flags after an emoji sequence for two clusters.

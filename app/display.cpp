@@ -1,5 +1,6 @@
 #include "display.h"
 
+#include "characters.h"
 #include "words.h"
 
 #include <QStringList>
@@ -128,8 +129,13 @@ Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, 
     QString positionList = QLatin1String(": ") + positions.join(QLatin1String(", "));
     if (!positions.isEmpty())
         positionList += QLatin1Char('.');
+    answer.plain = heading + shownOnOneLine(text) + positionList;
+    // After right-to-left letters the positions would run right to left
+    // with them and show before the text's last word; a left-to-right mark,
+    // which takes no room, keeps them after the text.
+    if (mayReorder(text))
+        positionList.prepend(QChar(0x200E));
     answer.compact += positionList;
     answer.html = elementPerLetter ? answer.html + positionList : answer.compact;
-    answer.plain = heading + shownOnOneLine(text) + positionList;
     return answer;
 }

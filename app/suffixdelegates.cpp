@@ -382,9 +382,7 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         cell.text.truncate(walk.position());
     }
     if (!textFillsItem(cell) || cell.direction != Qt::LeftToRight
-        || !isColourCluster(cell.text, 0, cell.text.size())
-        || std::any_of(cell.text.cbegin(), cell.text.cend(),
-                       [](QChar c) { return startsIsland(c.unicode()); })) {
+        || !isColourCluster(cell.text, 0, cell.text.size()) || mayReorder(cell.text)) {
         draw(painter, cell);
         return;
     }

@@ -75,6 +75,12 @@ void TestTexts::answer_data()
         << QString::fromUtf8("e\u0301😀e") << "e"
         << red(QString::fromUtf8("e\u0301")) + black(QString::fromUtf8("😀")) + red("e") + ": 1, 5."
         << QString::fromUtf8("e\u0301😀e: 1, 5.");
+    QTest::newRow("positions kept after right-to-left letters")
+        << QString::fromUtf8("שלום") << QString::fromUtf8("ל")
+        << elements("black", {QString::fromUtf8("ש")}) + red(QString::fromUtf8("ל"))
+            + elements("black", {QString::fromUtf8("ו"), QString::fromUtf8("ם")})
+            + QString::fromUtf8("\u200E: 2.")
+        << QString::fromUtf8("שלום: 2.");
     QTest::newRow("both halves of a surrogate pair red")
         << QString::fromUtf8("e😀e") << QString::fromUtf8("😀")
         << black("e") + red(QString::fromUtf8("😀")) + black("e") + ": 2." << QString::fromUtf8("e😀e: 2.");
