@@ -70,6 +70,11 @@ inline bool mayReorder(const QString &text)
     return false;
 }
 
+inline bool isRegionalIndicator(uint codePoint)
+{
+    return codePoint >= 0x1F1E6 && codePoint <= 0x1F1FF;
+}
+
 inline bool isRightToLeftLetter(uint codePoint)
 {
     return QChar::direction(codePoint) == QChar::DirR || QChar::direction(codePoint) == QChar::DirAL;

@@ -134,6 +134,15 @@ qreal CharWidths::stretchWidth(const QString &text, int from, int to)
 bool CharWidths::join(const QString &text, int first, int second, int end)
 {
     int length;
+    // Regional indicators make a flag of any two neighbours the font has a
+    // flag for, whichever two the cluster rules pair, and a wrong pair is
+    // often as wide as the right one: a run of them is never cut.
+    const int lastStart =
+        text.at(second - 1).isLowSurrogate() && second - 2 >= first ? second - 2 : second - 1;
+    const uint last = codePointAt(text, lastStart, &length);
+    const uint next = codePointAt(text, second, &length);
+    if (isRegionalIndicator(last) && isRegionalIndicator(next))
+        return true;
     const uint a = codePointAt(text, first, &length);
     if (first + length == second) {
         const uint b = codePointAt(text, second, &length);
@@ -143,10 +152,6 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
     // Clusters shape apart unless their letters kern, across marks too, or
     // the first ends in a virama or a joiner, which makes a conjunct or a
     // ligature of what follows: only then is the pair laid out.
-    const uint next = codePointAt(text, second, &length);
-    const int lastStart =
-        text.at(second - 1).isLowSurrogate() && second - 2 >= first ? second - 2 : second - 1;
-    const uint last = codePointAt(text, lastStart, &length);
     if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && kerning(a, next) == 0
         && kerning(last, next) == 0)
         return false;
