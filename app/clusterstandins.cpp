@@ -100,7 +100,10 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             const int from = walk.position();
             const qreal advance = walk.step();
             const QString piece = letters.mid(from, walk.position() - from);
-            if (walk.wasTab() || !isColourCluster(piece, 0, piece.size())) {
+            // A piece of no width, marks left of a cluster that an
+            // occurrence split, stands where its neighbour starts: drawn
+            // as text, it keeps its place among them.
+            if (walk.wasTab() || advance <= 0 || !isColourCluster(piece, 0, piece.size())) {
                 endRun();
                 continue;
             }

@@ -513,6 +513,12 @@ void TestWindow::answers_data()
     QTest::newRow("emoji again and again: a family, flags, a heart, skin tones")
         << QString::fromUtf8("a😀b👍🏽c👨‍👩‍👧🇫🇷x❤️🙂 ").repeated(12)
         << QString::fromUtf8("👍🏽c");
+    QTest::newRow("flags split after an emoji sequence, a keycap's marks over an emoji")
+        << QString::fromUtf8("🙂 x1️⃣🙂 👨‍👩‍👧🇩🇪🇫🇷 b ").repeated(5)
+        << QString::fromUtf8("🇩");
+    QTest::newRow("occurrences that start on a keycap's marks")
+        << QString::fromUtf8("1️⃣🙂a🇩🇪🇫🇷©️x1️⃣a ").repeated(6)
+        << QString::fromUtf8("\uFE0F\u20E3a");
     QTest::newRow("emoji among Hebrew words")
         << QString::fromUtf8("a שלום 😀🙂 עולם 😀🙂 ").repeated(4) << "a";
     QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
