@@ -9,15 +9,11 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
-#include <QGlyphRun>
-#include <QMap>
-#include <QRawFont>
 #include <QSet>
 #include <QTextLayout>
 #include <QtMath>
 
 #include <cmath>
-#include <tuple>
 #include <limits>
 
 namespace {
@@ -96,25 +92,6 @@ qreal layOutLines(QTextLayout &layout, int width, int maxHeight, int *lastVisibl
     }
     layout.endLayout();
     return height;
-}
-
-// The glyphs of the runs by font, each with its place, lower by dy, in one
-// order whichever way the runs split them.
-QMap<QString, QVector<std::tuple<quint32, qreal, qreal>>> glyphsByFont(const QList<QGlyphRun> &runs, qreal dy)
-{
-    QMap<QString, QVector<std::tuple<quint32, qreal, qreal>>> glyphs;
-    for (const QGlyphRun &run : runs) {
-        const QRawFont font = run.rawFont();
-        auto &ofFont = glyphs[font.familyName() + QLatin1Char('/') + font.styleName() + QLatin1Char('/')
-                              + QString::number(font.pixelSize())];
-        const QVector<quint32> indexes = run.glyphIndexes();
-        const QVector<QPointF> places = run.positions();
-        for (int i = 0; i < indexes.size(); ++i)
-            ofFont.append({indexes[i], places[i].x(), places[i].y() - dy});
-    }
-    for (auto &ofFont : glyphs)
-        std::sort(ofFont.begin(), ofFont.end());
-    return glyphs;
 }
 
 // Wide enough for any one line.
@@ -303,7 +280,7 @@ void SuffixDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
 
 // What the style shows of the cell's text, wrapped and with its last line
 // elided, laid out line by line where the style puts the lines.
-const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
+const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
 {
     if (!keptFont.isCopyOf(cell.font)) {
         kept.clear();
@@ -317,7 +294,7 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
                             .arg(int(cell.displayAlignment))
                             .arg(textMargin(cell))
         + cell.text;
-    if (const KeptLines *found = kept.object(key))
+    if (const KeptCell *found = kept.object(key))
         return *found;
     const int margin = textMargin(cell);
     const QRect textRect = QRect(QPoint(), cell.rect.size()).adjusted(margin, 0, -margin, 0);
@@ -329,28 +306,18 @@ const KeptLines &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell
     QPointF start;
     const QString shown = shownAsStyle(cell, textRect, option, &start);
 
-    // Kept line by line, as long as each line laid out alone shapes as it
-    // does within the text: a line starts no new item of the text's layout.
-    QTextLayout drawn(shown, cell.font);
-    drawn.setTextOption(option);
+    // Laid out again from what it shows, as the style draws it, and kept
+    // with its glyphs to be drawn again and again.
+    auto cellText = new KeptCell;
+    cellText->layout.setText(shown);
+    cellText->layout.setFont(cell.font);
+    cellText->layout.setTextOption(option);
+    cellText->layout.setCacheEnabled(true);
     int unused;
-    layOutLines(drawn, textRect.width(), -1, &unused);
-    const QTextOption oneLine = oneLineOption(cell.direction);
-    auto lines = new KeptLines{{}, {}, true};
-    for (int i = 0; i < drawn.lineCount() && lines->drawable; ++i) {
-        const QTextLine line = drawn.lineAt(i);
-        QString text = shown.mid(line.textStart(), line.textLength());
-        if (text.endsWith(QChar::LineSeparator))
-            text.chop(1);
-        QTextLayout alone(text, cell.font);
-        alone.setTextOption(oneLine);
-        layOutLines(alone, unboundedWidth, -1, &unused);
-        lines->drawable = glyphsByFont(alone.glyphRuns(), 0) == glyphsByFont(line.glyphRuns(), line.y());
-        lines->lines << laidOutOnce(text, cell.font, oneLine);
-        lines->places << start + line.position();
-    }
-    kept.insert(key, lines);
-    return *lines;
+    layOutLines(cellText->layout, textRect.width(), -1, &unused);
+    cellText->place = start;
+    kept.insert(key, cellText);
+    return *cellText;
 }
 
 void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -381,17 +348,13 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         }
         cell.text.truncate(walk.position());
     }
-    if (!textFillsItem(cell) || cell.direction != Qt::LeftToRight
-        || !isColourCluster(cell.text, 0, cell.text.size()) || mayReorder(cell.text)) {
+    if (!textFillsItem(cell) || cell.text.isEmpty()) {
         draw(painter, cell);
         return;
     }
-    // Laid out once for every time it is drawn, as the style would draw it.
-    const KeptLines &lines = keptLayOut(cell);
-    if (!lines.drawable) {
-        draw(painter, cell);
-        return;
-    }
+    // Laid out once for every time it is drawn, as the style would draw it:
+    // a round repaints every cell in view, most of them with the same text.
+    const KeptCell &laidOut = keptLayOut(cell);
     QStyleOptionViewItem frame = cell;
     frame.text.clear();
     frame.state &= ~QStyle::State_HasFocus;
@@ -399,9 +362,7 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->save();
     painter->setClipRect(cell.rect);
     painter->setPen(textColour(cell));
-    painter->setFont(cell.font);
-    for (int i = 0; i < lines.lines.size(); ++i)
-        painter->drawStaticText(cell.rect.topLeft() + lines.places[i], lines.lines[i]);
+    laidOut.layout.draw(painter, cell.rect.topLeft() + laidOut.place);
     painter->restore();
     if (cell.state & QStyle::State_HasFocus) {
         cell.text = cell.text.left(1); // the focus frame fills the cell whatever its text

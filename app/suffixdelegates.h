@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QStaticText>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QVector>
 
 // A piece of a row laid out once and kept, to be drawn again without laying
@@ -27,12 +28,11 @@ struct KeptText
 };
 
 // A cell's text laid out once as the style lays out an item's text, wrapped
-// and elided, kept line by line with where each line stands in the cell.
-struct KeptLines
+// and elided, with its glyphs, and where the style puts it in the cell.
+struct KeptCell
 {
-    QVector<QPointF> places; // from the cell's top left
-    QVector<QStaticText> lines;
-    bool drawable; // whether the lines kept show what the style draws
+    QTextLayout layout;
+    QPointF place; // from the cell's top left
 };
 
 // Shows a suffix on one line, as the text field shows the text: where Qt's
@@ -76,10 +76,10 @@ public:
                const QModelIndex &index) const override;
 
 private:
-    const KeptLines &keptLayOut(const QStyleOptionViewItem &cell) const;
+    const KeptCell &keptLayOut(const QStyleOptionViewItem &cell) const;
 
-    // Cells with colour clusters laid out, by their text and size, a few hundred at most.
-    mutable QCache<QString, KeptLines> kept{512};
+    // Cells laid out, by their text and size, a few hundred at most.
+    mutable QCache<QString, KeptCell> kept{512};
     mutable QFont keptFont;
 };
 
