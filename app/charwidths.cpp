@@ -203,6 +203,7 @@ void CharWidths::walkSuffixesOf(const QString &text)
     whole = text;
     islands.clear();
     suffixExtents.clear();
+    extentsMeasured = 0;
 }
 
 CharWidths::LineExtent CharWidths::charExtent(uint codePoint)
@@ -241,6 +242,13 @@ CharWidths::LineExtent CharWidths::suffixLineExtent(int from)
         }
     }
     return suffixExtents.value(from);
+}
+
+void CharWidths::measureExtentsUpTo(int end)
+{
+    int length;
+    for (; extentsMeasured < qMin(end, whole.size()); extentsMeasured += length)
+        charExtent(codePointAt(whole, extentsMeasured, &length));
 }
 
 const CharWidths::Island &CharWidths::islandEndingAt(int end)

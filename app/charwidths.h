@@ -51,6 +51,10 @@ public:
     LineExtent lineExtent(const QString &text);
     // The same for the whole text from `from` on.
     LineExtent suffixLineExtent(int from);
+    // Measures the characters of the whole text before end, ahead of the
+    // first suffixLineExtent, which needs all of them: a text in a script of
+    // thousands of letters has thousands to measure.
+    void measureExtentsUpTo(int end);
 
     // The text whose suffixes are walked; their right-to-left islands are
     // cut into segments once, in this text, for all of them.
@@ -101,6 +105,7 @@ private:
     QHash<quint64, qreal> shortWidths;
     QHash<QPair<quint64, quint64>, bool> joins;
     QVector<LineExtent> suffixExtents; // of the whole text, by position
+    int extentsMeasured = 0;           // of the whole text's characters, from the start
     QFont drawnFont;
     QHash<uint, qreal> widths;
     QHash<quint64, qreal> kernings;

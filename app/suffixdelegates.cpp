@@ -443,6 +443,7 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
         }
     }
     measured.to = walk.standing();
+    widths.measureExtentsUpTo(walk.position());
 }
 
 // A line as high as the widest row's: the stand-in, and each colour piece once.
