@@ -26,6 +26,7 @@ public:
     // own, shared by reference count, for every row it draws, so the widths
     // are measured anew only when the view's font changes.
     bool measures(const QFont &font) const { return drawnFont.isCopyOf(font); }
+    const QFont &font() const { return drawnFont; }
 
     qreal width(uint codePoint);
     // What laying out the two characters together adds to their two widths.

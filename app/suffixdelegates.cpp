@@ -263,6 +263,24 @@ qreal widthAsStyleMeasures(const QString &text, const QFont &font)
     return layout.lineCount() > 0 ? layout.lineAt(0).naturalTextWidth() : 0;
 }
 
+// Code units of the widest row that Qt measures at once, ahead of the step
+// that fills the list.
+const int measuredChunk = 1024;
+
+// Whether the characters before and after i are letters of one script: a
+// cut there leaves neither taking its script, and so its font, from the
+// other side.
+bool oneScriptAround(const QString &text, int i)
+{
+    if (i <= 0 || i >= text.size())
+        return false;
+    const int before =
+        i >= 2 && text.at(i - 1).isLowSurrogate() && text.at(i - 2).isHighSurrogate() ? i - 2 : i - 1;
+    int length;
+    const QChar::Script script = QChar::script(codePointAt(text, i, &length));
+    return script > QChar::Script_Common && QChar::script(codePointAt(text, before, &length)) == script;
+}
+
 } // namespace
 
 QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
@@ -402,7 +420,7 @@ CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
     CharWidths &widths = widthsFor(font, &renewed);
     if (renewed) {
         rowSize = QSize();
-        measured = MeasuredText();
+        measured = MeasuredText(wholeText());
         walked.clear();
         kept.clear();
     }
@@ -413,7 +431,7 @@ void SuffixRowDelegate::setWidestRow(const QString &text)
 {
     setWholeText(text);
     rowSize = QSize();
-    measured = MeasuredText();
+    measured = MeasuredText(wholeText());
     walked.clear();
 }
 
@@ -424,7 +442,9 @@ void SuffixRowDelegate::measureAhead(const QFont &font, int parts)
     measureUpTo(widths, measured.to.next + (left + parts - 1) / qMax(1, parts));
 }
 
-// Walks the widest row on from where its measuring stood, up to end at least.
+// Walks the widest row on from where its measuring stood, up to end at
+// least, and has Qt measure what it walked in chunks as long as
+// measuredChunk, cut where nothing shapes across.
 void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
 {
     const QString &text = wholeText();
@@ -433,26 +453,83 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
         const int from = walk.position();
         const qreal width = walk.step();
         measured.sum += width;
-        if (!walk.wasTab() && !walk.wasIsland() && isColourCluster(text, from, walk.position())) {
-            measured.colours.insert(text.mid(from, walk.position() - from));
-            measured.colourWidth += width;
+        if (walk.wasTab()) {
+            // Its width counts from the start of the line, not of a chunk.
+            measured.measureChunk(widths.font());
+            measured.qtWidth += width;
+            measured.overhang = 0;
+        } else if (!walk.wasIsland() && isColourCluster(text, from, walk.position())) {
+            const QString colour = text.mid(from, walk.position() - from);
+            if (!measured.colours.contains(colour)) {
+                measured.colours.insert(colour);
+                measured.colourChunk += QChar::ObjectReplacementCharacter + colour;
+            }
+            measured.qtWidth += width;
             ++measured.standingIn;
-            measured.standIn += QChar::ObjectReplacementCharacter;
+            measured.chunk += QChar::ObjectReplacementCharacter;
         } else {
-            measured.standIn.append(text.constData() + from, walk.position() - from);
+            measured.chunk.append(text.constData() + from, walk.position() - from);
         }
+        if (measured.chunk.size() >= measuredChunk && oneScriptAround(text, walk.position()))
+            measured.measureChunk(widths.font());
+        if (measured.colourChunk.size() >= measuredChunk)
+            measured.measureColours(widths.font());
     }
     measured.to = walk.standing();
     widths.measureExtentsUpTo(walk.position());
 }
 
-// A line as high as the widest row's: the stand-in, and each colour piece once.
+// Lays the text out as the style does an item's, blanks at its end
+// included, as they are within the row, for its advance and its overhang;
+// keeps it as the highest or the lowest where its line reaches further.
+qreal SuffixRowDelegate::MeasuredText::layOutChunk(const QString &text, const QFont &font, int order,
+                                                   qreal *overhang)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    option.setTextDirection(direction);
+    layout.setTextOption(option);
+    int unused;
+    layOutLines(layout, unboundedWidth, -1, &unused);
+    const QTextLine line = layout.lineAt(0);
+    if (line.ascent() > highest.ascent)
+        highest = {text, line.ascent(), line.descent(), order};
+    if (line.descent() > lowest.descent)
+        lowest = {text, line.ascent(), line.descent(), order};
+    *overhang = line.naturalTextWidth() - line.horizontalAdvance();
+    return line.horizontalAdvance();
+}
+
+void SuffixRowDelegate::MeasuredText::measureChunk(const QFont &font)
+{
+    if (chunk.isEmpty())
+        return;
+    qtWidth += layOutChunk(chunk, font, chunks++, &overhang);
+    if (standingIn > 0)
+        qtWidth -= standingIn * widthAsStyleMeasures(QString(QChar::ObjectReplacementCharacter), font);
+    chunk.clear();
+    standingIn = 0;
+}
+
+void SuffixRowDelegate::MeasuredText::measureColours(const QFont &font)
+{
+    if (colourChunk.isEmpty())
+        return;
+    qreal unused;
+    layOutChunk(colourChunk, font, std::numeric_limits<int>::max(), &unused);
+    colourChunk.clear();
+}
+
+// The chunks whose lines reach highest and lowest, in their order in the
+// row, colour pieces last: each after the first starts with a letter of a
+// script or with a stand-in, and so takes no script from the one before.
 QString SuffixRowDelegate::MeasuredText::lineProbe() const
 {
-    QString probe = standIn;
-    for (const QString &colour : colours)
-        probe += QChar::ObjectReplacementCharacter + colour;
-    return probe;
+    if (highest.text == lowest.text)
+        return highest.text;
+    return highest.order <= lowest.order ? highest.text + lowest.text : lowest.text + highest.text;
 }
 
 const KeptText &SuffixRowDelegate::keptLayOut(const QString &text, const QFont &font) const
@@ -473,13 +550,15 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
 {
     CharWidths &widths = rowWidthsFor(option.font);
     if (!rowSize.isValid()) {
-        // Qt's own measure of the whole text, and the sum of its pieces, by
-        // which a row that draws only what is in view places them: the two
-        // agree, but should a font shape across pieces, the row is still
-        // wide enough for either. Qt measures the text without its colour
-        // pieces, whose widths are summed, and with each of them once for
-        // the height of the line.
+        // Qt's own measure of the whole text, in chunks, and the sum of its
+        // pieces, by which a row that draws only what is in view places
+        // them: the two agree, but should a font shape across pieces, the
+        // row is still wide enough for either. Qt measures the text without
+        // its tabs and colour pieces, whose widths are summed, and the
+        // height of its line on the chunks that reach highest and lowest.
         measureUpTo(widths, wholeText().size());
+        measured.measureChunk(option.font);
+        measured.measureColours(option.font);
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);
         whole.text.clear();
@@ -488,12 +567,7 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
             style->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget).width();
         whole.text = measured.lineProbe();
         rowSize = style->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
-        const qreal qtWidth = measured.colours.isEmpty()
-            ? rowSize.width() - margins
-            : widthAsStyleMeasures(measured.standIn, option.font) + measured.colourWidth
-                - measured.standingIn
-                    * widthAsStyleMeasures(QString(QChar::ObjectReplacementCharacter), option.font);
-        rowSize.setWidth(margins + qCeil(qMax(qtWidth, measured.sum)));
+        rowSize.setWidth(margins + qCeil(qMax(measured.qtWidth + measured.overhang, measured.sum)));
     }
     return rowSize;
 }

@@ -107,18 +107,49 @@ public:
 
 private:
     // The widest row measured by its pieces, as far as measured: their sum,
-    // and the text as Qt can measure it quickly, colour pieces standing in
-    // as object replacement characters, each measured once.
+    // and Qt's own measure of it in chunks, each cut where the letters on
+    // either side are of one script and shape apart, colour pieces standing
+    // in as object replacement characters, each of those measured once.
     struct MeasuredText
     {
+        // A chunk that Qt laid out, and how far its line reaches.
+        struct Reach
+        {
+            QString text;
+            qreal ascent = -1;
+            qreal descent = -1;
+            int order = 0; // of the chunk in the row; colour pieces come after all others
+        };
+
+        MeasuredText() = default;
+        explicit MeasuredText(const QString &text)
+            : direction(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight)
+        {
+        }
+
+        // Of the whole row, as the style takes it when it measures: the
+        // direction of its first letter that has one.
+        Qt::LayoutDirection direction = Qt::LeftToRight;
         LineWalk::Place to;
         qreal sum = 0;
-        QString standIn;
-        qreal colourWidth = 0; // of the pieces stood in for
+        qreal qtWidth = 0;  // advance of the chunks measured, and of the tabs and colour pieces as walked
+        qreal overhang = 0; // of the last glyph measured past its advance, which Qt adds to a line's width
+        QString chunk;      // walked since the last cut, not yet measured
         int standingIn = 0;
         QSet<QString> colours;
+        QString colourChunk; // colour pieces not yet measured, each after a stand-in
+        int chunks = 0;      // measured
+        Reach highest;
+        Reach lowest;
 
+        // Qt's measure of the chunk, or of the colour pieces met, cut there.
+        void measureChunk(const QFont &font);
+        void measureColours(const QFont &font);
+        // A line as high as the whole row.
         QString lineProbe() const;
+
+    private:
+        qreal layOutChunk(const QString &text, const QFont &font, int order, qreal *overhang);
     };
     void measureUpTo(CharWidths &widths, int end) const;
 
