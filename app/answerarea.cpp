@@ -1,5 +1,6 @@
 #include "answerarea.h"
 
+#include "answersegments.h"
 #include "charwidths.h"
 #include "clusterstandins.h"
 #include "readablecolors.h"
@@ -39,6 +40,7 @@ AnswerArea::AnswerArea(QLabel *label)
     : QAbstractScrollArea(label->parentWidget())
     , label(label)
     , standIns(new ClusterStandIns(this))
+    , segments(new AnswerSegments(this))
 {
     setObjectName(QStringLiteral("answerArea"));
     setAccessibleName(Words::answerName);
@@ -58,6 +60,16 @@ AnswerArea::AnswerArea(QLabel *label)
 }
 
 AnswerArea::~AnswerArea() = default;
+
+void AnswerArea::prepareFor(const QString &text)
+{
+    segments->prepare(Words::answerHeading + answerLetters(text), Words::answerHeading.size(), label->font());
+}
+
+void AnswerArea::layOutAhead(int parts)
+{
+    segments->layOutAhead(parts);
+}
 
 void AnswerArea::setAnswer(const Answer &answer)
 {
@@ -97,7 +109,9 @@ void AnswerArea::layOut()
         const QSizeF pageSize = shown->pageSize();
         shown->setPageSize(QSizeF(0, 0));
         shown->documentLayout()->registerHandler(ClusterStandIns::objectType, standIns);
+        shown->documentLayout()->registerHandler(AnswerSegments::objectType, segments);
         shown->setHtml(markup);
+        segments->standIn(shown.get(), font);
         standIns->standIn(shown.get(), font);
         shown->firstBlock().layout()->setCacheEnabled(true);
         shown->setPageSize(pageSize);
@@ -141,7 +155,9 @@ void AnswerArea::cutIntoChunks()
 {
     const QTextBlock block = shown->firstBlock();
     const QTextLine line = block.layout()->lineAt(0);
-    const QHash<int, qreal> places = standIns->placesIn(line);
+    drawNowhere(line);
+    QHash<int, qreal> places = standIns->places();
+    places.insert(segments->places());
     int runStart = 0;
     QBrush runColour;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -156,6 +172,11 @@ void AnswerArea::cutIntoChunks()
         const qreal x = places.value(fragment.position());
         for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(fragment.charFormat()))
             addClusterChunk(line, cluster.text, x + cluster.x, colour);
+        const qreal reach = overhang(line);
+        const QPointF origin(x, line.y() + line.ascent());
+        for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(fragment.charFormat()))
+            chunks.append(
+                {glyphs.run, colour, x + glyphs.left - reach, x + glyphs.right + reach, QString(), origin});
     }
     addGlyphChunks(line, runStart, block.length() - 1 - runStart, runColour);
     // Drawn left to right, as the line draws its items where nothing runs
@@ -220,11 +241,11 @@ void AnswerArea::paintEvent(QPaintEvent *event)
             continue;
         painter.setPen(penFor(chunk.colour, option));
         if (chunk.cluster.isEmpty()) {
-            painter.drawGlyphRun(layout->position(), chunk.glyphs);
+            painter.drawGlyphRun(layout->position() + chunk.origin, chunk.glyphs);
         } else {
             const KeptCluster &cluster = kept(chunk.cluster);
             for (const QGlyphRun &run : cluster.glyphs)
-                painter.drawGlyphRun(layout->position() + chunk.baseline - QPointF(0, cluster.ascent), run);
+                painter.drawGlyphRun(layout->position() + chunk.origin - QPointF(0, cluster.ascent), run);
         }
     }
 }

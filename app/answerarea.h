@@ -9,8 +9,9 @@
 // where the text stands. A rich-text label lays its whole line out several
 // times over when its text changes and draws all of it at every repaint, so
 // the strip draws a rich answer itself: it lays the text out once, as the
-// label would, with colour clusters that occurred before standing in as
-// objects, and draws only the part in view.
+// label would, with colour clusters that occurred before and segments of
+// the text laid out ahead standing in as objects, and draws only the part in
+// view.
 
 #include "display.h"
 
@@ -31,6 +32,7 @@ class QTextDocument;
 class QTextLine;
 QT_END_NAMESPACE
 
+class AnswerSegments;
 class ClusterStandIns;
 
 class AnswerArea : public QAbstractScrollArea
@@ -47,6 +49,11 @@ public:
     void setAnswer(const Answer &answer);
     // Shows no answer.
     void clear();
+
+    // The text whose answers come next, to be laid out ahead in that many
+    // equal parts, one at each call of layOutAhead, while it is built.
+    void prepareFor(const QString &text);
+    void layOutAhead(int parts);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,10 +78,12 @@ private:
         QBrush colour; // none: the label's text colour
         qreal left;    // how far the glyphs may reach, from the line's start
         qreal right;
-        // Without glyphs, the colour cluster drawn where a stand-in stands,
-        // and where its baseline starts.
+        // Without glyphs, the colour cluster drawn where a stand-in stands.
         QString cluster;
-        QPointF baseline;
+        // Where the glyphs' places count from: the line's start for its own
+        // glyphs, a stand-in's left on the baseline for a segment's, and for
+        // a cluster where its baseline starts.
+        QPointF origin;
     };
     void addGlyphChunks(const QTextLine &line, int from, int length, const QBrush &colour);
     void addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour);
@@ -95,6 +104,7 @@ private:
     std::unique_ptr<QTextDocument> shown;
     QVector<GlyphChunk> chunks;
     ClusterStandIns *standIns;
+    AnswerSegments *segments;
     QHash<QString, KeptCluster> keptClusters;
     int textWidth = 0;
 };

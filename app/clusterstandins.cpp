@@ -126,6 +126,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
 
 void ClusterStandIns::standIn(QTextDocument *document, const QFont &font)
 {
+    placed.clear();
     runs.clear();
     runWidths.clear();
     const QVector<Run> found = runsIn(document, font);
@@ -160,19 +161,15 @@ QSizeF ClusterStandIns::intrinsicSize(QTextDocument *, int, const QTextFormat &f
     return QSizeF(runWidths.value(runNumber(format)), 0);
 }
 
-QHash<int, qreal> ClusterStandIns::placesIn(const QTextLine &line)
+void drawNowhere(const QTextLine &line)
 {
-    places.clear();
-    if (runs.isEmpty())
-        return places;
     NoPaintDevice nowhere;
     QPainter painter(&nowhere);
     line.draw(&painter, QPointF());
-    return places;
 }
 
 void ClusterStandIns::drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,
                                  const QTextFormat &)
 {
-    places.insert(position, rect.left());
+    placed.insert(position, rect.left());
 }

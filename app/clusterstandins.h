@@ -52,9 +52,9 @@ public:
     };
     const QVector<Cluster> &clustersOf(const QTextFormat &format) const;
 
-    // Where in the line, laid out with this object as the handler of its
-    // stand-ins, each stand-in starts, by its position in the document.
-    QHash<int, qreal> placesIn(const QTextLine &line);
+    // Where each stand-in starts, by its position in the document, as the
+    // last drawing of its line found.
+    const QHash<int, qreal> &places() const { return placed; }
 
     QSizeF intrinsicSize(QTextDocument *, int, const QTextFormat &format) override;
     void drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,
@@ -73,7 +73,11 @@ private:
     CharWidths widths; // in the font of the last line, for the next ones
     QVector<QVector<Cluster>> runs;
     QVector<qreal> runWidths;
-    QHash<int, qreal> places; // filled while a line is drawn
+    QHash<int, qreal> placed; // filled while a line is drawn
 };
+
+// Draws the line through a device that renders nothing: the handlers of its
+// objects learn where they stand, and no glyph is rendered.
+void drawNowhere(const QTextLine &line);
 
 #endif // CLUSTERSTANDINS_H

@@ -102,6 +102,14 @@ QString searchStepMessage(int letterNumber, QChar letter)
     return Words::searchStep.arg(QString::number(letterNumber), letter);
 }
 
+QString answerLetters(QString text)
+{
+    std::replace_if(
+        text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' ') || shownAsBlank(c); },
+        QChar::Nbsp);
+    return text;
+}
+
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right)
 {
     const auto startsOccurrence = [&](int i) { return left <= rankOf[i] && rankOf[i] < right; };

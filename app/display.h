@@ -44,5 +44,8 @@ struct Answer
 // element of its own; in a text of more than 4096 letters, neighbouring
 // letters of one colour share one. rankOf must cover every position of text.
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right);
+// The text's letters as the answer's line holds them once its markup is
+// read: each blank a no-break space.
+QString answerLetters(QString text);
 
 #endif // DISPLAY_H

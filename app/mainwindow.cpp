@@ -117,6 +117,14 @@ QString removeSentinels(QLineEdit *field)
 }
 
 // The text of the last completed construction, which the list and the search hold.
+// Every round must get the text the construction was prepared for, ended
+// by the sentinel instead of the display terminator.
+QString withSentinel(QString shown)
+{
+    shown[shown.size() - 1] = QChar(0);
+    return shown;
+}
+
 QString builtText()
 {
     return suffArr.text.left(suffArr.suffixArray.size());
@@ -140,6 +148,7 @@ void MainWindow::buildSuffArr()
     shownText = withDisplayTerminator(text);
     cellDelegate->setWholeText(shownText);
     rowDelegate->setWidestRow(text);
+    answerArea->prepareFor(text);
     ui->pushButton_3->setFocus();
 }
 
@@ -153,18 +162,15 @@ void MainWindow::step()
 
 void MainWindow::constructionStep()
 {
-    // Every round must get the text the construction was prepared for,
-    // ended by the sentinel instead of the display terminator.
-    QString s = shownText;
-    s[s.size() - 1] = QChar(0);
+    const QString s = withSentinel(shownText);
     suffArr.sortRound(s, iter);
     ++iter;
     const int fragmentLength = 1 << iter;
     ui->label_3->setText(roundMessage(fragmentLength));
     if (fragmentLength >= s.size())
         finishConstruction();
-    else
-        measureWidestRowAhead(fragmentLength, s.size());
+    else if (iter > 0) // the first round fills the whole table
+        workAhead(fragmentLength, s.size());
     showOrderAndClasses();
     rowTooltips->showRound(iter);
     announce(ui->label_3->text());
@@ -181,15 +187,17 @@ void MainWindow::finishConstruction()
     ui->lineT->setFocus(); // a pattern to find comes next
 }
 
-// The list measures its widest row when it is filled, in the last round; a
-// long row of many scripts takes longer than a frame, so each round before
-// measures an equal part of it.
-void MainWindow::measureWidestRowAhead(int fragmentLength, int textLength)
+// The list measures its widest row when it is filled, in the last round, and
+// the first answer lays out the whole text; a long text of many scripts
+// takes longer than a frame for either, so each round between the first
+// and the last does an equal part of both.
+void MainWindow::workAhead(int fragmentLength, int textLength)
 {
     int roundsBeforeLast = 1;
     for (qint64 length = 2 * qint64(fragmentLength); length < textLength; length *= 2)
         ++roundsBeforeLast;
     rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast);
+    answerArea->layOutAhead(roundsBeforeLast);
 }
 
 void MainWindow::showOrderAndClasses()

@@ -45,7 +45,7 @@ private:
 
     void constructionStep();
     void finishConstruction();
-    void measureWidestRowAhead(int fragmentLength, int textLength);
+    void workAhead(int fragmentLength, int textLength);
     void showOrderAndClasses();
     void searchStep();
     void showAnswer();

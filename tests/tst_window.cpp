@@ -521,6 +521,14 @@ void TestWindow::answers_data()
         << QString::fromUtf8("\uFE0F\u20E3a");
     QTest::newRow("emoji among Hebrew words")
         << QString::fromUtf8("a שלום 😀🙂 עולם 😀🙂 ").repeated(4) << "a";
+    // Words of several scripts, a tab, letters of taller and deeper fonts in
+    // one place, and one occurrence in the middle.
+    const QString scripts = QString::fromUtf8("abc жук Ωμέγα (שלום) 12 ")
+                                .repeated(120)
+                                .insert(2000, '\t')
+                                .insert(1440, "xyz ")
+                                .insert(700, QString::fromUtf8("漢字かな ไทย नमस्ते "));
+    QTest::newRow("words of many scripts, a tab and brackets") << scripts << "xyz";
     QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
 }
 

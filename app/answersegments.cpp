@@ -1,0 +1,274 @@
+#include "answersegments.h"
+
+#include "characters.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <algorithm>
+
+namespace {
+
+// A segment ends at the first place this many code units after its start:
+// a long line has a few dozen stand-ins, and an occurrence in a segment
+// leaves little to lay out.
+const int segmentUnits = 512;
+// Code units a segment holds at least, between tabs: shorter runs stay letters.
+const int shortestSegment = 32;
+// Glyphs in one run that a repaint draws or passes over whole.
+const int glyphsPerRun = 32;
+
+// The property of a stand-in's format that holds the number of its segment.
+const int segmentProperty = QTextFormat::UserProperty + 1;
+
+bool isLetter(uint codePoint)
+{
+    switch (QChar::category(codePoint)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool hasScriptOfItsOwn(uint codePoint)
+{
+    return QChar::script(codePoint) > QChar::Script_Common;
+}
+
+QTextLine layOutLine(QTextLayout &layout, const QFont &font)
+{
+    layout.setFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line;
+}
+
+} // namespace
+
+void AnswerSegments::prepare(const QString &text, int from, const QFont &textFont)
+{
+    line = text;
+    font = textFont;
+    lettersFrom = from;
+    scanned = 0;
+    scriptBefore = QChar::Script_Common;
+    directionBefore = QChar::DirON;
+    openBrackets.clear();
+    segmentStart = -1;
+    lastPlace = -1;
+    lastTab = -1;
+    segments.clear();
+    placed.clear();
+    bool explicitDirection = false;
+    for (int i = from, length; i < line.size() && !explicitDirection; i += length)
+        explicitDirection = isExplicitDirection(codePointAt(line, i, &length));
+    if (explicitDirection || isColourCluster(line, from, line.size())) {
+        scanned = line.size();
+        return;
+    }
+    mayReorder = ::mayReorder(line.mid(from));
+    QTextLayout heading(line.left(from));
+    const QTextLine headingLine = layOutLine(heading, font);
+    headingAscent = headingLine.ascent();
+    headingDescent = headingLine.descent();
+    headingLeading = headingLine.leading();
+}
+
+void AnswerSegments::layOutAhead(int parts)
+{
+    const int left = line.size() - scanned;
+    layOutUpTo(scanned + (left + parts - 1) / qMax(1, parts));
+}
+
+// Goes on finding places and laying out the segments between them, until
+// the search stands at end: each segment runs from a place to the first
+// place segmentUnits after it, or to the last place before a tab, whose
+// width counts from the start of the line.
+void AnswerSegments::layOutUpTo(int end)
+{
+    while (scanned < qMin(end, line.size())) {
+        const int tabBefore = lastTab;
+        const int place = nextPlace();
+        if (place < 0)
+            return;
+        if (segmentStart >= 0 && lastTab > tabBefore) {
+            addSegment(segmentStart, lastPlace);
+            segmentStart = place;
+        } else if (segmentStart < 0 || place - segmentStart >= segmentUnits) {
+            addSegment(segmentStart, place);
+            segmentStart = place;
+        }
+        lastPlace = place;
+    }
+}
+
+void AnswerSegments::addSegment(int start, int end)
+{
+    if (start >= 0 && end - start >= shortestSegment)
+        segments << laidOut(start, end);
+}
+
+// The next place where a segment can start, or -1 when the line has none:
+// a left-to-right letter after a left-to-right character with a direction
+// of its own, the script of the letters before being another, and no
+// bracket open that the bidirectional algorithm could pair across it. The
+// script is Qt's: marks and characters without a script of their own take
+// the script before them.
+int AnswerSegments::nextPlace()
+{
+    while (scanned < line.size()) {
+        int length;
+        const int i = scanned;
+        const uint c = codePointAt(line, i, &length);
+        scanned += length;
+        if (c == '\t')
+            lastTab = i;
+        const bool place = i >= lettersFrom && isLetter(c) && QChar::direction(c) == QChar::DirL
+            && hasScriptOfItsOwn(c) && scriptBefore > QChar::Script_Common && scriptBefore != QChar::script(c)
+            && directionBefore == QChar::DirL && openBrackets.isEmpty();
+        if (hasScriptOfItsOwn(c) && (!isMark(c) || scriptBefore <= QChar::Script_Common))
+            scriptBefore = QChar::script(c);
+        if (QChar::direction(c) == QChar::DirL || isRightToLeftLetter(c))
+            directionBefore = QChar::direction(c);
+        if (mayReorder && QChar::mirroredChar(c) != c) {
+            if (QChar::category(c) == QChar::Punctuation_Open) {
+                openBrackets << QChar::mirroredChar(c);
+            } else if (QChar::category(c) == QChar::Punctuation_Close) {
+                const int match = openBrackets.lastIndexOf(c);
+                if (match >= 0)
+                    openBrackets.resize(match);
+            }
+        }
+        if (place)
+            return i;
+    }
+    return -1;
+}
+
+AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
+{
+    QTextLayout layout(line.mid(start, end - start));
+    const QTextLine laid = layOutLine(layout, font);
+    Segment segment{start, end, laid.horizontalAdvance(), laid.ascent(), laid.descent(), laid.leading(), {}};
+    for (const QGlyphRun &run : laid.glyphRuns()) {
+        const QVector<quint32> indexes = run.glyphIndexes();
+        QVector<QPointF> positions = run.positions();
+        for (QPointF &position : positions)
+            position.ry() -= laid.ascent();
+        for (int first = 0; first < indexes.size(); first += glyphsPerRun) {
+            Glyphs glyphs{run, 0, 0};
+            glyphs.run.setGlyphIndexes(indexes.mid(first, glyphsPerRun));
+            glyphs.run.setPositions(positions.mid(first, glyphsPerRun));
+            const auto [leftmost, rightmost] =
+                std::minmax_element(glyphs.run.positions().cbegin(), glyphs.run.positions().cend(),
+                                    [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+            glyphs.left = leftmost->x();
+            glyphs.right = rightmost->x();
+            segment.glyphs << glyphs;
+        }
+    }
+    return segment;
+}
+
+// The segments that reach higher, lower or further apart than the heading
+// and any other segment: as letters, they keep the line as high.
+QVector<int> AnswerSegments::heightWitnesses() const
+{
+    int highest = -1;
+    int lowest = -1;
+    int widest = -1;
+    qreal ascent = headingAscent;
+    qreal descent = headingDescent;
+    qreal leading = headingLeading;
+    for (int i = 0; i < segments.size(); ++i) {
+        if (segments[i].ascent > ascent) {
+            ascent = segments[i].ascent;
+            highest = i;
+        }
+        if (segments[i].descent > descent) {
+            descent = segments[i].descent;
+            lowest = i;
+        }
+        if (segments[i].leading > leading) {
+            leading = segments[i].leading;
+            widest = i;
+        }
+    }
+    return {highest, lowest, widest};
+}
+
+void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
+{
+    placed.clear();
+    const QTextBlock block = document->firstBlock();
+    if (!font.isCopyOf(textFont) || !block.text().startsWith(line))
+        return;
+    layOutUpTo(line.size());
+    const QVector<int> witnesses = heightWitnesses();
+    // Segments within one fragment, each with its fragment's format.
+    QVector<QPair<int, QTextCharFormat>> standing;
+    QTextBlock::iterator fragments = block.begin();
+    for (int i = 0; i < segments.size(); ++i) {
+        while (!fragments.atEnd()
+               && fragments.fragment().position() + fragments.fragment().length()
+                   <= block.position() + segments[i].start)
+            ++fragments;
+        if (fragments.atEnd())
+            break;
+        const QTextFragment fragment = fragments.fragment();
+        if (fragment.position() + fragment.length() >= block.position() + segments[i].end
+            && !witnesses.contains(i))
+            standing << qMakePair(i, fragment.charFormat());
+    }
+    // From the end back, so that the positions of the segments before stay.
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (int k = standing.size() - 1; k >= 0; --k) {
+        const Segment &segment = segments[standing[k].first];
+        QTextCharFormat format = standing[k].second;
+        format.setObjectType(objectType);
+        format.setProperty(segmentProperty, standing[k].first);
+        cursor.setPosition(block.position() + segment.start);
+        cursor.setPosition(block.position() + segment.end, QTextCursor::KeepAnchor);
+        cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
+    }
+    cursor.endEditBlock();
+}
+
+int AnswerSegments::segmentNumber(const QTextFormat &format) const
+{
+    const int number = format.objectType() == objectType ? format.intProperty(segmentProperty) : -1;
+    return number < segments.size() ? number : -1;
+}
+
+const QVector<AnswerSegments::Glyphs> &AnswerSegments::glyphsOf(const QTextFormat &format) const
+{
+    static const QVector<Glyphs> none;
+    const int number = segmentNumber(format);
+    return number >= 0 ? segments.at(number).glyphs : none;
+}
+
+QSizeF AnswerSegments::intrinsicSize(QTextDocument *, int, const QTextFormat &format)
+{
+    const int number = segmentNumber(format);
+    return QSizeF(number >= 0 ? segments.at(number).advance : 0, 0);
+}
+
+void AnswerSegments::drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,
+                                const QTextFormat &)
+{
+    placed.insert(position, rect.left());
+}

@@ -1,0 +1,111 @@
+#ifndef ANSWERSEGMENTS_H
+#define ANSWERSEGMENTS_H
+
+// The answer shows the whole text, and Qt shapes a line of tens of thousands
+// of letters of a script with rules (CJK, Devanagari, Thai) in more than a
+// frame, although a search changes the colour of a few letters only. So the
+// answer's letters are laid out ahead, while the suffix array is built, in
+// segments that each begin where Qt's line begins a new item whatever stands
+// around it: at a left-to-right letter whose script differs from the script
+// of the left-to-right letter before it. Nothing is shaped across such a
+// place, nor reordered, nor does either side take its script from the other.
+// When the answer comes, each segment in one colour stands in for its letters
+// as one object as wide as they are, and is drawn from the glyphs it kept.
+//
+// The objects have no height: the segment that reaches highest, the one that
+// reaches lowest and the one with the most leading stay letters, so that the
+// line is as high as the letters make it.
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QHash>
+#include <QObject>
+#include <QSizeF>
+#include <QTextObjectInterface>
+#include <QVector>
+
+QT_BEGIN_NAMESPACE
+class QTextDocument;
+QT_END_NAMESPACE
+
+class AnswerSegments : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    using QObject::QObject;
+
+    // The object type of the stand-ins, for a document's layout to hand them to this handler.
+    static const int objectType = QTextFormat::UserObject + 2;
+
+    // The line that the answers' letters will stand in, and where they start
+    // in it, in the font: what was laid out before is forgotten. A text with
+    // colour clusters, which other stand-ins handle, or with explicit
+    // directions, which reach across any place, has no segments.
+    void prepare(const QString &line, int lettersFrom, const QFont &font);
+    // Lays out one of that many equal parts of what is left.
+    void layOutAhead(int parts);
+
+    // Replaces the segments that stand in one colour in the document's one
+    // line with stand-ins, before the document is laid out, if the line's
+    // letters and the font are those prepared.
+    void standIn(QTextDocument *document, const QFont &font);
+
+    // A stand-in's glyphs, in runs of a few dozen, from the stand-in's left
+    // on its baseline, each with how far its glyphs' origins reach.
+    struct Glyphs
+    {
+        QGlyphRun run;
+        qreal left;
+        qreal right;
+    };
+    const QVector<Glyphs> &glyphsOf(const QTextFormat &format) const;
+
+    // Where each stand-in starts, by its position in the document, as the
+    // last drawing of its line found.
+    const QHash<int, qreal> &places() const { return placed; }
+
+    QSizeF intrinsicSize(QTextDocument *, int, const QTextFormat &format) override;
+    void drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,
+                    const QTextFormat &) override;
+
+private:
+    struct Segment
+    {
+        int start; // in the line
+        int end;
+        qreal advance;
+        qreal ascent;
+        qreal descent;
+        qreal leading;
+        QVector<Glyphs> glyphs;
+    };
+    void layOutUpTo(int end);
+    Segment laidOut(int start, int end) const;
+    int nextPlace();
+    void addSegment(int start, int end);
+    QVector<int> heightWitnesses() const;
+    int segmentNumber(const QTextFormat &format) const;
+
+    QString line;
+    QFont font;
+    qreal headingAscent = 0;
+    qreal headingDescent = 0;
+    qreal headingLeading = 0;
+    bool mayReorder = false;
+    int lettersFrom = 0;
+    // Where the search for places stands, and what it found before there:
+    // the script and the direction of the letters, the closing brackets awaited.
+    int scanned = 0;
+    int scriptBefore = QChar::Script_Common;
+    QChar::Direction directionBefore = QChar::DirON;
+    QVector<uint> openBrackets;
+    int segmentStart = -1; // the place where the next segment starts, if found
+    int lastPlace = -1;
+    int lastTab = -1;
+    QVector<Segment> segments;
+    QHash<int, qreal> placed; // filled while a line is drawn
+};
+
+#endif // ANSWERSEGMENTS_H
