@@ -63,12 +63,15 @@ AnswerArea::~AnswerArea() = default;
 
 void AnswerArea::prepareFor(const QString &text)
 {
-    segments->prepare(Words::answerHeading + answerLetters(text), Words::answerHeading.size(), label->font());
+    const QString letters = answerLetters(text);
+    segments->prepare(Words::answerHeading + letters, Words::answerHeading.size(), label->font());
+    standIns->prepare(letters, label->font());
 }
 
 void AnswerArea::layOutAhead(int parts)
 {
     segments->layOutAhead(parts);
+    standIns->measureAhead(parts);
 }
 
 void AnswerArea::setAnswer(const Answer &answer)
@@ -92,7 +95,10 @@ void AnswerArea::layOut()
     const QFont font = label->font();
     shown.reset();
     chunks.clear();
-    keptClusters.clear();
+    if (!keptClustersFont.isCopyOf(font)) {
+        keptClusters.clear();
+        keptClustersFont = font;
+    }
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.

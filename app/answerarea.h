@@ -17,6 +17,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBrush>
+#include <QFont>
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
@@ -105,7 +106,8 @@ private:
     QVector<GlyphChunk> chunks;
     ClusterStandIns *standIns;
     AnswerSegments *segments;
-    QHash<QString, KeptCluster> keptClusters;
+    QHash<QString, KeptCluster> keptClusters; // in this font
+    QFont keptClustersFont;
     int textWidth = 0;
 };
 

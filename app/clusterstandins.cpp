@@ -124,6 +124,23 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
     return found;
 }
 
+void ClusterStandIns::prepare(const QString &letters, const QFont &font)
+{
+    ahead = mayReorder(letters) || !isColourCluster(letters, 0, letters.size()) ? QString() : letters;
+    aheadTo = LineWalk::Place();
+    if (!widths.measures(font))
+        widths = CharWidths(font);
+}
+
+void ClusterStandIns::measureAhead(int parts)
+{
+    const int end = aheadTo.next + (ahead.size() - aheadTo.next + parts - 1) / qMax(1, parts);
+    LineWalk walk(widths, ahead, aheadTo);
+    while (!walk.atEnd() && walk.position() < end)
+        walk.step();
+    aheadTo = walk.standing();
+}
+
 void ClusterStandIns::standIn(QTextDocument *document, const QFont &font)
 {
     placed.clear();

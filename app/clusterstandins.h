@@ -15,6 +15,7 @@
 // letter, where everything runs left to right, has stand-ins.
 
 #include "charwidths.h"
+#include "linewalk.h"
 
 #include <QHash>
 #include <QObject>
@@ -44,6 +45,12 @@ public:
     // those of any document before.
     void standIn(QTextDocument *document, const QFont &font);
 
+    // The letters of the lines to come, in their font, to be measured ahead
+    // in that many equal parts, one at each call of measureAhead: the lines
+    // then find their pieces measured.
+    void prepare(const QString &letters, const QFont &font);
+    void measureAhead(int parts);
+
     // A stand-in's clusters, each with where it starts from the stand-in's left.
     struct Cluster
     {
@@ -71,6 +78,8 @@ private:
     int runNumber(const QTextFormat &format) const;
 
     CharWidths widths; // in the font of the last line, for the next ones
+    QString ahead;     // the letters to measure, as far as they are not yet
+    LineWalk::Place aheadTo;
     QVector<QVector<Cluster>> runs;
     QVector<qreal> runWidths;
     QHash<int, qreal> placed; // filled while a line is drawn
