@@ -95,10 +95,6 @@ void AnswerArea::layOut()
     const QFont font = label->font();
     shown.reset();
     chunks.clear();
-    if (!keptClustersFont.isCopyOf(font)) {
-        keptClusters.clear();
-        keptClustersFont = font;
-    }
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.
@@ -249,7 +245,7 @@ void AnswerArea::paintEvent(QPaintEvent *event)
         if (chunk.cluster.isEmpty()) {
             painter.drawGlyphRun(layout->position() + chunk.origin, chunk.glyphs);
         } else {
-            const KeptCluster &cluster = kept(chunk.cluster);
+            const ClusterStandIns::KeptCluster &cluster = standIns->kept(chunk.cluster);
             for (const QGlyphRun &run : cluster.glyphs)
                 painter.drawGlyphRun(layout->position() + chunk.origin - QPointF(0, cluster.ascent), run);
         }
@@ -260,19 +256,6 @@ QPen AnswerArea::penFor(const QBrush &colour, const QStyleOption &option) const
 {
     return colour.style() == Qt::NoBrush ? QPen(option.palette.brush(label->foregroundRole()), 0)
                                          : QPen(answerLetterColor(option.palette, colour.color()), 0);
-}
-
-const AnswerArea::KeptCluster &AnswerArea::kept(const QString &cluster)
-{
-    auto found = keptClusters.find(cluster);
-    if (found == keptClusters.end()) {
-        QTextLayout layout(cluster, label->font());
-        layout.beginLayout();
-        layout.createLine();
-        layout.endLayout();
-        found = keptClusters.insert(cluster, {layout.lineAt(0).glyphRuns(), layout.lineAt(0).ascent()});
-    }
-    return *found;
 }
 
 // The keyboard's place is shown as the style shows it on its own views.

@@ -17,7 +17,6 @@
 
 #include <QAbstractScrollArea>
 #include <QBrush>
-#include <QFont>
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
@@ -90,15 +89,6 @@ private:
     void addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour);
     QPen penFor(const QBrush &colour, const QStyleOption &option) const;
 
-    // A colour cluster laid out once: its glyphs in the order a line draws
-    // them, and how far its line reaches above its baseline.
-    struct KeptCluster
-    {
-        QList<QGlyphRun> glyphs;
-        qreal ascent;
-    };
-    const KeptCluster &kept(const QString &cluster);
-
     QLabel *label;
     QString markup; // what the label's text lays out as
     // That markup laid out as the label lays it out; none when the label draws.
@@ -106,8 +96,6 @@ private:
     QVector<GlyphChunk> chunks;
     ClusterStandIns *standIns;
     AnswerSegments *segments;
-    QHash<QString, KeptCluster> keptClusters; // in this font
-    QFont keptClustersFont;
     int textWidth = 0;
 };
 

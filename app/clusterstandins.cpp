@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextLine>
 
 namespace {
@@ -66,9 +67,10 @@ const int runProperty = QTextFormat::UserProperty;
 
 } // namespace
 
-// Runs of colour clusters in the document's one line that all occurred
-// before, none of them across a change of format: none where the line
-// holds a letter that could run right to left.
+// Runs of colour clusters in the document's one line, none of them across a
+// change of format, but the first occurrence of the clusters whose lines
+// reach highest, lowest and with the most leading: none where the line holds
+// a letter that could run right to left.
 QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *document, const QFont &font)
 {
     QVector<Run> found;
@@ -76,14 +78,46 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
     const QString text = block.text();
     if (mayReorder(text) || !isColourCluster(text, 0, text.size()))
         return found;
+    useFont(font);
     // Cut as a line walk cuts it, where neighbours shape apart: a cluster
     // finder takes some flags after an emoji sequence for two clusters.
-    if (!widths.measures(font))
-        widths = CharWidths(font);
-    QSet<QString> met;
+    struct Piece
+    {
+        int from;
+        int to;
+        qreal advance;
+        QString cluster; // none unless it can stand in
+    };
+    QVector<QVector<Piece>> pieces; // by fragment
+    QString highest, lowest, mostLeading;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        const QString letters = fragment.text();
+        const QString letters = it.fragment().text();
+        pieces.append(QVector<Piece>());
+        for (LineWalk walk(widths, letters); !walk.atEnd();) {
+            const int from = walk.position();
+            const qreal advance = walk.step();
+            Piece piece{from, walk.position(), advance, QString()};
+            // A piece of no width, marks left of a cluster that an
+            // occurrence split, stands where its neighbour starts: drawn
+            // as text, it keeps its place among them.
+            if (!walk.wasTab() && advance > 0 && isColourCluster(letters, from, walk.position())) {
+                piece.cluster = letters.mid(from, walk.position() - from);
+                const KeptCluster &laidOut = kept(piece.cluster);
+                if (highest.isEmpty() || laidOut.ascent > kept(highest).ascent)
+                    highest = piece.cluster;
+                if (lowest.isEmpty() || laidOut.descent > kept(lowest).descent)
+                    lowest = piece.cluster;
+                if (mostLeading.isEmpty() || laidOut.leading > kept(mostLeading).leading)
+                    mostLeading = piece.cluster;
+            }
+            pieces.last() << piece;
+        }
+    }
+    // The line is as high as its letters and those clusters make it.
+    QSet<QString> staying{highest, lowest, mostLeading};
+    QTextBlock::iterator it = block.begin();
+    for (const QVector<Piece> &ofFragment : qAsConst(pieces)) {
+        const QTextFragment fragment = (it++).fragment();
         Run run{-1, -1, fragment.charFormat()};
         QVector<Cluster> clusters;
         qreal width = 0;
@@ -96,28 +130,16 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             clusters.clear();
             width = 0;
         };
-        for (LineWalk walk(widths, letters); !walk.atEnd();) {
-            const int from = walk.position();
-            const qreal advance = walk.step();
-            const QString piece = letters.mid(from, walk.position() - from);
-            // A piece of no width, marks left of a cluster that an
-            // occurrence split, stands where its neighbour starts: drawn
-            // as text, it keeps its place among them.
-            if (walk.wasTab() || advance <= 0 || !isColourCluster(piece, 0, piece.size())) {
-                endRun();
-                continue;
-            }
-            if (!met.contains(piece)) {
-                // The first occurrence stays, for the height of the line.
-                met.insert(piece);
+        for (const Piece &piece : ofFragment) {
+            if (piece.cluster.isEmpty() || staying.remove(piece.cluster)) {
                 endRun();
                 continue;
             }
             if (clusters.isEmpty())
-                run.start = fragment.position() + from;
-            run.end = fragment.position() + walk.position();
-            clusters << Cluster{piece, width};
-            width += advance;
+                run.start = fragment.position() + piece.from;
+            run.end = fragment.position() + piece.to;
+            clusters << Cluster{piece.cluster, width};
+            width += piece.advance;
         }
         endRun();
     }
@@ -128,16 +150,18 @@ void ClusterStandIns::prepare(const QString &letters, const QFont &font)
 {
     ahead = mayReorder(letters) || !isColourCluster(letters, 0, letters.size()) ? QString() : letters;
     aheadTo = LineWalk::Place();
-    if (!widths.measures(font))
-        widths = CharWidths(font);
+    useFont(font);
 }
 
 void ClusterStandIns::measureAhead(int parts)
 {
     const int end = aheadTo.next + (ahead.size() - aheadTo.next + parts - 1) / qMax(1, parts);
     LineWalk walk(widths, ahead, aheadTo);
-    while (!walk.atEnd() && walk.position() < end)
-        walk.step();
+    while (!walk.atEnd() && walk.position() < end) {
+        const int from = walk.position();
+        if (walk.step() > 0 && !walk.wasTab() && isColourCluster(ahead, from, walk.position()))
+            kept(ahead.mid(from, walk.position() - from));
+    }
     aheadTo = walk.standing();
 }
 
@@ -159,6 +183,29 @@ void ClusterStandIns::standIn(QTextDocument *document, const QFont &font)
         cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
     }
     cursor.endEditBlock();
+}
+
+// What is measured and laid out in another font is measured and laid out again.
+void ClusterStandIns::useFont(const QFont &font)
+{
+    if (!widths.measures(font)) {
+        widths = CharWidths(font);
+        keptClusters.clear();
+    }
+}
+
+const ClusterStandIns::KeptCluster &ClusterStandIns::kept(const QString &cluster)
+{
+    auto found = keptClusters.find(cluster);
+    if (found == keptClusters.end()) {
+        QTextLayout layout(cluster, widths.font());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        found =
+            keptClusters.insert(cluster, {line.glyphRuns(), line.ascent(), line.descent(), line.leading()});
+    }
+    return *found;
 }
 
 int ClusterStandIns::runNumber(const QTextFormat &format) const

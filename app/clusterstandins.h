@@ -3,11 +3,12 @@
 
 // Qt decodes the glyph of a colour font (an emoji) anew every time it lays
 // one out or measures it, so a line with thousands of emoji takes seconds to
-// lay out. In a document, a run of colour clusters that all occurred before
-// can stand in as one object as wide as the run: the line lays out as fast
-// as letters, and whoever draws it draws the clusters where the object
-// stands. The first occurrence of each cluster stays, so that the line is as
-// high as the cluster makes it, and the objects are of no height.
+// lay out. In a document, a run of colour clusters can stand in as one
+// object as wide as the run: the line lays out as fast as letters, and
+// whoever draws it draws the clusters, each laid out once, where the object
+// stands. The objects are of no height: the first occurrence of the
+// clusters that reach highest, lowest and with the most leading stays, so
+// that the line is as high as the clusters make it.
 //
 // An object ends the item of text before it, as a run of another font ends
 // the run shaped before it, but the bidirectional algorithm takes it for a
@@ -17,7 +18,9 @@
 #include "charwidths.h"
 #include "linewalk.h"
 
+#include <QGlyphRun>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSizeF>
 #include <QStringList>
@@ -59,6 +62,17 @@ public:
     };
     const QVector<Cluster> &clustersOf(const QTextFormat &format) const;
 
+    // A colour cluster laid out once in the font of the last line: its glyphs
+    // in the order a line draws them, and how far its line reaches.
+    struct KeptCluster
+    {
+        QList<QGlyphRun> glyphs;
+        qreal ascent;
+        qreal descent;
+        qreal leading;
+    };
+    const KeptCluster &kept(const QString &cluster);
+
     // Where each stand-in starts, by its position in the document, as the
     // last drawing of its line found.
     const QHash<int, qreal> &places() const { return placed; }
@@ -76,6 +90,7 @@ private:
     };
     QVector<Run> runsIn(const QTextDocument *document, const QFont &font);
     int runNumber(const QTextFormat &format) const;
+    void useFont(const QFont &font);
 
     CharWidths widths; // in the font of the last line, for the next ones
     QString ahead;     // the letters to measure, as far as they are not yet
@@ -83,6 +98,7 @@ private:
     QVector<QVector<Cluster>> runs;
     QVector<qreal> runWidths;
     QHash<int, qreal> placed; // filled while a line is drawn
+    QHash<QString, KeptCluster> keptClusters;
 };
 
 // Draws the line through a device that renders nothing: the handlers of its
