@@ -72,6 +72,42 @@ void AnswerArea::layOutAhead(int parts)
 {
     segments->layOutAhead(parts);
     standIns->measureAhead(parts);
+    if (parts <= 1)
+        loadFontsAhead();
+}
+
+// The first document that shows a font's letters has Qt load the font anew,
+// its tables of glyph substitutions too, which for a colour or CJK font
+// takes a frame: what the answer keeps as letters is laid out ahead in a
+// document made like the answer's.
+void AnswerArea::loadFontsAhead()
+{
+    const QString letters = standIns->tallestAhead() + segments->tallestAhead();
+    const auto document = documentFor(Words::answerHeading + QLatin1String("<font color=\"black\">")
+                                      + letters.toHtmlEscaped() + QLatin1String("</font>"));
+    document->setPageSize(QSizeF());
+    document->idealWidth();
+}
+
+// A document of the markup as the label lays it out, with the stand-ins'
+// handlers and no page size: a document with a layout lays out every change
+// at once unless its page has no size, and the line is laid out once its
+// stand-ins stand.
+std::unique_ptr<QTextDocument> AnswerArea::documentFor(const QString &markup) const
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDocumentMargin(0);
+    document->setDefaultFont(label->font());
+    QTextOption option = document->defaultTextOption();
+    option.setAlignment(label->alignment());
+    option.setWrapMode(QTextOption::ManualWrap);
+    document->setDefaultTextOption(option);
+    document->setPageSize(QSizeF(0, 0));
+    document->documentLayout()->registerHandler(ClusterStandIns::objectType, standIns);
+    document->documentLayout()->registerHandler(AnswerSegments::objectType, segments);
+    document->setHtml(markup);
+    return document;
 }
 
 void AnswerArea::setAnswer(const Answer &answer)
@@ -98,25 +134,11 @@ void AnswerArea::layOut()
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.
-        shown = std::make_unique<QTextDocument>();
-        shown->setUndoRedoEnabled(false);
-        shown->setDocumentMargin(0);
-        shown->setDefaultFont(font);
-        QTextOption option = shown->defaultTextOption();
-        option.setAlignment(label->alignment());
-        option.setWrapMode(QTextOption::ManualWrap);
-        shown->setDefaultTextOption(option);
-        // A document with a layout lays out every change at once, unless its
-        // page has no size: the line is laid out once its stand-ins stand.
-        const QSizeF pageSize = shown->pageSize();
-        shown->setPageSize(QSizeF(0, 0));
-        shown->documentLayout()->registerHandler(ClusterStandIns::objectType, standIns);
-        shown->documentLayout()->registerHandler(AnswerSegments::objectType, segments);
-        shown->setHtml(markup);
+        shown = documentFor(markup);
         segments->standIn(shown.get(), font);
         standIns->standIn(shown.get(), font);
         shown->firstBlock().layout()->setCacheEnabled(true);
-        shown->setPageSize(pageSize);
+        shown->setPageSize(QSizeF());
         textWidth = qCeil(shown->idealWidth());
         cutIntoChunks();
     } else {
@@ -160,27 +182,34 @@ void AnswerArea::cutIntoChunks()
     drawNowhere(line);
     QHash<int, qreal> places = standIns->places();
     places.insert(segments->places());
+    // The glyphs of a run of one colour, unless it is all stand-ins.
     int runStart = 0;
     QBrush runColour;
+    bool runHasLetters = false;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        const QBrush colour = fragment.charFormat().foreground();
+        const QTextCharFormat format = fragment.charFormat();
+        const QBrush colour = format.foreground();
         const int start = fragment.position() - block.position();
         if (colour != runColour) {
-            addGlyphChunks(line, runStart, start - runStart, runColour);
+            if (runHasLetters)
+                addGlyphChunks(line, runStart, start - runStart, runColour);
             runStart = start;
             runColour = colour;
+            runHasLetters = false;
         }
+        runHasLetters = runHasLetters || format.objectType() == QTextFormat::NoObject;
         const qreal x = places.value(fragment.position());
-        for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(fragment.charFormat()))
+        for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(format))
             addClusterChunk(line, cluster.text, x + cluster.x, colour);
         const qreal reach = overhang(line);
         const QPointF origin(x, line.y() + line.ascent());
-        for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(fragment.charFormat()))
+        for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format))
             chunks.append(
                 {glyphs.run, colour, x + glyphs.left - reach, x + glyphs.right + reach, QString(), origin});
     }
-    addGlyphChunks(line, runStart, block.length() - 1 - runStart, runColour);
+    if (runHasLetters)
+        addGlyphChunks(line, runStart, block.length() - 1 - runStart, runColour);
     // Drawn left to right, as the line draws its items where nothing runs
     // right to left, so that where neighbours overlap, the right one is on
     // top. Glyphs that start where a stand-in starts, marks of zero advance

@@ -67,6 +67,8 @@ protected:
 
 private:
     void layOut();
+    void loadFontsAhead();
+    std::unique_ptr<QTextDocument> documentFor(const QString &markup) const;
     void placeLabel();
     void drawFocusFrame();
     void cutIntoChunks();

@@ -210,6 +210,15 @@ QVector<int> AnswerSegments::heightWitnesses() const
     return {highest, lowest, widest};
 }
 
+QString AnswerSegments::tallestAhead() const
+{
+    QString letters;
+    for (int witness : heightWitnesses())
+        if (witness >= 0)
+            letters += line.mid(segments[witness].start, segments[witness].end - segments[witness].start);
+    return letters;
+}
+
 void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
 {
     placed.clear();

@@ -46,6 +46,9 @@ public:
     void prepare(const QString &line, int lettersFrom, const QFont &font);
     // Lays out one of that many equal parts of what is left.
     void layOutAhead(int parts);
+    // The segments laid out that reach highest, lowest and with the most
+    // leading: those a line keeps as letters.
+    QString tallestAhead() const;
 
     // Replaces the segments that stand in one colour in the document's one
     // line with stand-ins, before the document is laid out, if the line's

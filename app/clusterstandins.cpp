@@ -67,10 +67,11 @@ const int runProperty = QTextFormat::UserProperty;
 
 } // namespace
 
-// Runs of colour clusters in the document's one line, none of them across a
-// change of format, but the first occurrence of the clusters whose lines
-// reach highest, lowest and with the most leading: none where the line holds
-// a letter that could run right to left.
+// Runs of pieces in the document's one line where it holds colour
+// clusters, none of them across a change of format or over a tab, but the
+// first occurrence of the pieces whose lines reach highest, lowest and with
+// the most leading: none where the line holds a letter that could run right
+// to left.
 QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *document, const QFont &font)
 {
     QVector<Run> found;
@@ -89,7 +90,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
         QString cluster; // none unless it can stand in
     };
     QVector<QVector<Piece>> pieces; // by fragment
-    QString highest, lowest, mostLeading;
+    Tallest tallestOfLine;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QString letters = it.fragment().text();
         pieces.append(QVector<Piece>());
@@ -100,21 +101,15 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             // A piece of no width, marks left of a cluster that an
             // occurrence split, stands where its neighbour starts: drawn
             // as text, it keeps its place among them.
-            if (!walk.wasTab() && advance > 0 && isColourCluster(letters, from, walk.position())) {
+            if (!walk.wasTab() && advance > 0) {
                 piece.cluster = letters.mid(from, walk.position() - from);
-                const KeptCluster &laidOut = kept(piece.cluster);
-                if (highest.isEmpty() || laidOut.ascent > kept(highest).ascent)
-                    highest = piece.cluster;
-                if (lowest.isEmpty() || laidOut.descent > kept(lowest).descent)
-                    lowest = piece.cluster;
-                if (mostLeading.isEmpty() || laidOut.leading > kept(mostLeading).leading)
-                    mostLeading = piece.cluster;
+                tallestOfLine.meet(piece.cluster, kept(piece.cluster));
             }
             pieces.last() << piece;
         }
     }
-    // The line is as high as its letters and those clusters make it.
-    QSet<QString> staying{highest, lowest, mostLeading};
+    // The line is as high as what stays of it and those pieces make it.
+    QSet<QString> staying{tallestOfLine.highest, tallestOfLine.lowest, tallestOfLine.mostLeading};
     QTextBlock::iterator it = block.begin();
     for (const QVector<Piece> &ofFragment : qAsConst(pieces)) {
         const QTextFragment fragment = (it++).fragment();
@@ -150,6 +145,7 @@ void ClusterStandIns::prepare(const QString &letters, const QFont &font)
 {
     ahead = mayReorder(letters) || !isColourCluster(letters, 0, letters.size()) ? QString() : letters;
     aheadTo = LineWalk::Place();
+    tallest = Tallest();
     useFont(font);
 }
 
@@ -159,10 +155,37 @@ void ClusterStandIns::measureAhead(int parts)
     LineWalk walk(widths, ahead, aheadTo);
     while (!walk.atEnd() && walk.position() < end) {
         const int from = walk.position();
-        if (walk.step() > 0 && !walk.wasTab() && isColourCluster(ahead, from, walk.position()))
-            kept(ahead.mid(from, walk.position() - from));
+        if (walk.step() > 0 && !walk.wasTab()) {
+            const QString piece = ahead.mid(from, walk.position() - from);
+            tallest.meet(piece, kept(piece));
+        }
     }
     aheadTo = walk.standing();
+}
+
+QString ClusterStandIns::tallestAhead() const
+{
+    QString pieces = tallest.highest;
+    for (const QString &piece : {tallest.lowest, tallest.mostLeading})
+        if (!pieces.contains(piece))
+            pieces += piece;
+    return pieces;
+}
+
+void ClusterStandIns::Tallest::meet(const QString &piece, const KeptCluster &laidOut)
+{
+    if (laidOut.ascent > ascent) {
+        ascent = laidOut.ascent;
+        highest = piece;
+    }
+    if (laidOut.descent > descent) {
+        descent = laidOut.descent;
+        lowest = piece;
+    }
+    if (laidOut.leading > leading) {
+        leading = laidOut.leading;
+        mostLeading = piece;
+    }
 }
 
 void ClusterStandIns::standIn(QTextDocument *document, const QFont &font)

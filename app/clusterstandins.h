@@ -3,12 +3,12 @@
 
 // Qt decodes the glyph of a colour font (an emoji) anew every time it lays
 // one out or measures it, so a line with thousands of emoji takes seconds to
-// lay out. In a document, a run of colour clusters can stand in as one
-// object as wide as the run: the line lays out as fast as letters, and
-// whoever draws it draws the clusters, each laid out once, where the object
-// stands. The objects are of no height: the first occurrence of the
-// clusters that reach highest, lowest and with the most leading stays, so
-// that the line is as high as the clusters make it.
+// lay out. In a document, a run of the pieces of a line with colour clusters,
+// the pieces a line walk steps over, can stand in as one object as wide as
+// the run: the line lays out at once, and whoever draws it draws the pieces,
+// each laid out once, where the object stands. The objects are of no height:
+// the first occurrence of the pieces that reach highest, lowest and with the
+// most leading stays, so that the line is as high as the pieces make it.
 //
 // An object ends the item of text before it, as a run of another font ends
 // the run shaped before it, but the bidirectional algorithm takes it for a
@@ -53,6 +53,9 @@ public:
     // then find their pieces measured.
     void prepare(const QString &letters, const QFont &font);
     void measureAhead(int parts);
+    // The pieces measured ahead whose lines reach highest, lowest and with the
+    // most leading: those a line keeps as letters.
+    QString tallestAhead() const;
 
     // A stand-in's clusters, each with where it starts from the stand-in's left.
     struct Cluster
@@ -62,8 +65,8 @@ public:
     };
     const QVector<Cluster> &clustersOf(const QTextFormat &format) const;
 
-    // A colour cluster laid out once in the font of the last line: its glyphs
-    // in the order a line draws them, and how far its line reaches.
+    // A piece laid out once in the font of the last line: its glyphs in the
+    // order a line draws them, and how far its line reaches.
     struct KeptCluster
     {
         QList<QGlyphRun> glyphs;
@@ -92,9 +95,23 @@ private:
     int runNumber(const QTextFormat &format) const;
     void useFont(const QFont &font);
 
+    // Of the pieces met, those whose lines reach highest, lowest and with
+    // the most leading.
+    struct Tallest
+    {
+        QString highest;
+        QString lowest;
+        QString mostLeading;
+        qreal ascent = -1;
+        qreal descent = -1;
+        qreal leading = -1;
+        void meet(const QString &piece, const KeptCluster &laidOut);
+    };
+
     CharWidths widths; // in the font of the last line, for the next ones
     QString ahead;     // the letters to measure, as far as they are not yet
     LineWalk::Place aheadTo;
+    Tallest tallest; // of the letters measured ahead
     QVector<QVector<Cluster>> runs;
     QVector<qreal> runWidths;
     QHash<int, qreal> placed; // filled while a line is drawn
