@@ -463,6 +463,7 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
             if (!measured.colours.contains(colour)) {
                 measured.colours.insert(colour);
                 measured.colourChunk += QChar::ObjectReplacementCharacter + colour;
+                keptLayOut(colour, widths.font()); // for the rows to draw it
             }
             measured.qtWidth += width;
             ++measured.standingIn;
@@ -470,7 +471,10 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
         } else {
             measured.chunk.append(text.constData() + from, walk.position() - from);
         }
-        if (measured.chunk.size() >= measuredChunk && oneScriptAround(text, walk.position()))
+        // A stand-in is an item of its own, whatever surrounds it.
+        const bool afterStandIn = measured.chunk.endsWith(QChar::ObjectReplacementCharacter);
+        if (measured.chunk.size() >= measuredChunk
+            && (afterStandIn || oneScriptAround(text, walk.position())))
             measured.measureChunk(widths.font());
         if (measured.colourChunk.size() >= measuredChunk)
             measured.measureColours(widths.font());
