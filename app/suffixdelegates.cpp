@@ -266,6 +266,10 @@ qreal widthAsStyleMeasures(const QString &text, const QFont &font)
 // Code units of the widest row that Qt measures at once, ahead of the step
 // that fills the list.
 const int measuredChunk = 1024;
+// Code units of colour pieces that Qt measures at once, for the height of
+// the row: few, since the chunk that reaches highest is laid out again, and
+// Qt decodes the image of a colour glyph every time.
+const int measuredColours = 64;
 
 // Whether the characters before and after i are letters of one script: a
 // cut there leaves neither taking its script, and so its font, from the
@@ -476,7 +480,7 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
         if (measured.chunk.size() >= measuredChunk
             && (afterStandIn || oneScriptAround(text, walk.position())))
             measured.measureChunk(widths.font());
-        if (measured.colourChunk.size() >= measuredChunk)
+        if (measured.colourChunk.size() >= measuredColours)
             measured.measureColours(widths.font());
     }
     measured.to = walk.standing();
