@@ -8,6 +8,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGlyphRun>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,10 +69,10 @@ void AnswerArea::prepareFor(const QString &text)
     standIns->prepare(letters, label->font());
 }
 
-void AnswerArea::layOutAhead(int parts)
+void AnswerArea::layOutAhead(int parts, int budgetMs)
 {
-    segments->layOutAhead(parts);
-    standIns->measureAhead(parts);
+    segments->layOutAhead(parts, QDeadlineTimer(budgetMs));
+    standIns->measureAhead(parts, QDeadlineTimer(budgetMs));
     if (parts <= 1)
         loadFontsAhead();
 }

@@ -51,9 +51,11 @@ public:
     void clear();
 
     // The text whose answers come next, to be laid out ahead in that many
-    // equal parts, one at each call of layOutAhead, while it is built.
+    // equal parts, one at each call of layOutAhead, while it is built, each
+    // in no more than budgetMs milliseconds on each kind of text, unless
+    // that is -1.
     void prepareFor(const QString &text);
-    void layOutAhead(int parts);
+    void layOutAhead(int parts, int budgetMs);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -87,19 +87,19 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     headingLeading = headingLine.leading();
 }
 
-void AnswerSegments::layOutAhead(int parts)
+void AnswerSegments::layOutAhead(int parts, const QDeadlineTimer &deadline)
 {
     const int left = line.size() - scanned;
-    layOutUpTo(scanned + (left + parts - 1) / qMax(1, parts));
+    layOutUpTo(scanned + (left + parts - 1) / qMax(1, parts), deadline);
 }
 
 // Goes on finding places and laying out the segments between them, until
 // the search stands at end: each segment runs from a place to the first
 // place segmentUnits after it, or to the last place before a tab, whose
 // width counts from the start of the line.
-void AnswerSegments::layOutUpTo(int end)
+void AnswerSegments::layOutUpTo(int end, const QDeadlineTimer &deadline)
 {
-    while (scanned < qMin(end, line.size())) {
+    while (scanned < qMin(end, line.size()) && !deadline.hasExpired()) {
         const int tabBefore = lastTab;
         const int place = nextPlace();
         if (place < 0)

@@ -16,6 +16,7 @@
 // reaches lowest and the one with the most leading stay letters, so that the
 // line is as high as the letters make it.
 
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QGlyphRun>
 #include <QHash>
@@ -45,7 +46,7 @@ public:
     // directions, which reach across any place, has no segments.
     void prepare(const QString &line, int lettersFrom, const QFont &font);
     // Lays out one of that many equal parts of what is left.
-    void layOutAhead(int parts);
+    void layOutAhead(int parts, const QDeadlineTimer &deadline);
     // The segments laid out that reach highest, lowest and with the most
     // leading: those a line keeps as letters.
     QString tallestAhead() const;
@@ -84,7 +85,7 @@ private:
         qreal leading;
         QVector<Glyphs> glyphs;
     };
-    void layOutUpTo(int end);
+    void layOutUpTo(int end, const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
     Segment laidOut(int start, int end) const;
     int nextPlace();
     void addSegment(int start, int end);

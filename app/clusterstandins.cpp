@@ -149,11 +149,11 @@ void ClusterStandIns::prepare(const QString &letters, const QFont &font)
     useFont(font);
 }
 
-void ClusterStandIns::measureAhead(int parts)
+void ClusterStandIns::measureAhead(int parts, const QDeadlineTimer &deadline)
 {
     const int end = aheadTo.next + (ahead.size() - aheadTo.next + parts - 1) / qMax(1, parts);
     LineWalk walk(widths, ahead, aheadTo);
-    while (!walk.atEnd() && walk.position() < end) {
+    while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
         if (walk.step() > 0 && !walk.wasTab()) {
             const QString piece = ahead.mid(from, walk.position() - from);

@@ -18,6 +18,7 @@
 #include "charwidths.h"
 #include "linewalk.h"
 
+#include <QDeadlineTimer>
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
@@ -52,7 +53,7 @@ public:
     // in that many equal parts, one at each call of measureAhead: the lines
     // then find their pieces measured.
     void prepare(const QString &letters, const QFont &font);
-    void measureAhead(int parts);
+    void measureAhead(int parts, const QDeadlineTimer &deadline);
     // The pieces measured ahead whose lines reach highest, lowest and with the
     // most leading: those a line keeps as letters.
     QString tallestAhead() const;

@@ -102,6 +102,10 @@ void MainWindow::setControlsEnabled(bool on)
 
 namespace {
 
+// Milliseconds that a round before the last works ahead at most on each of
+// the list and the answer's letters.
+const int workAheadMs = 8;
+
 // The sentinel ends the engine's text and must occur nowhere else, so a text
 // or a pattern never keeps a U+0000; one can only arrive by pasting, and it
 // cannot be seen in the field anyway. Removes them from the field and
@@ -190,14 +194,17 @@ void MainWindow::finishConstruction()
 // The list measures its widest row when it is filled, in the last round, and
 // the first answer lays out the whole text; a long text of many scripts
 // takes longer than a frame for either, so each round between the first
-// and the last does an equal part of both.
+// and the last does an equal part of both, within a few milliseconds.
 void MainWindow::workAhead(int fragmentLength, int textLength)
 {
     int roundsBeforeLast = 1;
     for (qint64 length = 2 * qint64(fragmentLength); length < textLength; length *= 2)
         ++roundsBeforeLast;
-    rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast);
-    answerArea->layOutAhead(roundsBeforeLast);
+    // A round that meets much to measure leaves some to the rounds after it;
+    // the last one does all that is left.
+    const int budgetMs = roundsBeforeLast > 1 ? workAheadMs : -1;
+    rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast, budgetMs);
+    answerArea->layOutAhead(roundsBeforeLast, budgetMs);
 }
 
 void MainWindow::showOrderAndClasses()

@@ -439,21 +439,21 @@ void SuffixRowDelegate::setWidestRow(const QString &text)
     walked.clear();
 }
 
-void SuffixRowDelegate::measureAhead(const QFont &font, int parts)
+void SuffixRowDelegate::measureAhead(const QFont &font, int parts, int budgetMs)
 {
     CharWidths &widths = rowWidthsFor(font);
     const int left = wholeText().size() - measured.to.next;
-    measureUpTo(widths, measured.to.next + (left + parts - 1) / qMax(1, parts));
+    measureUpTo(widths, measured.to.next + (left + parts - 1) / qMax(1, parts), QDeadlineTimer(budgetMs));
 }
 
 // Walks the widest row on from where its measuring stood, up to end at
 // least, and has Qt measure what it walked in chunks as long as
 // measuredChunk, cut where nothing shapes across.
-void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end) const
+void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadlineTimer &deadline) const
 {
     const QString &text = wholeText();
     LineWalk walk(widths, text, measured.to);
-    while (!walk.atEnd() && walk.position() < end) {
+    while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
         const qreal width = walk.step();
         measured.sum += width;

@@ -11,6 +11,7 @@
 #include "linewalk.h"
 
 #include <QCache>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QSet>
 #include <QStaticText>
@@ -98,8 +99,9 @@ public:
     void setWidestRow(const QString &text);
     // Measures one of that many equal parts of what is left of the widest
     // row to measure in the font, ahead of the list's asking for its size,
-    // so that the step that fills the list need not measure all of it.
-    void measureAhead(const QFont &font, int parts);
+    // so that the step that fills the list need not measure all of it; in
+    // no more than budgetMs milliseconds, unless that is -1.
+    void measureAhead(const QFont &font, int parts, int budgetMs);
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -151,7 +153,8 @@ private:
     private:
         qreal layOutChunk(const QString &text, const QFont &font, int order, qreal *overhang);
     };
-    void measureUpTo(CharWidths &widths, int end) const;
+    void measureUpTo(CharWidths &widths, int end,
+                     const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever)) const;
 
     CharWidths &rowWidthsFor(const QFont &font) const;
     QVector<LineWalk::Place> &placesOf(int row) const;
