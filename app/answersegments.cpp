@@ -8,6 +8,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -17,11 +18,15 @@ namespace {
 const int segmentUnits = 512;
 // Code units a segment holds at least, between tabs: shorter runs stay letters.
 const int shortestSegment = 32;
+// The code units after which Qt's line splits an item that goes on.
+const int maxItemLength = 4096;
 // Glyphs in one run that a repaint draws or passes over whole.
 const int glyphsPerRun = 32;
 
 // The property of a stand-in's format that holds the number of its segment.
 const int segmentProperty = QTextFormat::UserProperty + 1;
+// The property that changes where an item is split, as Qt's line splits it.
+const int splitProperty = QTextFormat::UserProperty + 2;
 
 bool isLetter(uint codePoint)
 {
@@ -68,8 +73,10 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     directionBefore = QChar::DirON;
     openBrackets.clear();
     segmentStart = -1;
+    softStart = false;
     lastPlace = -1;
     lastTab = -1;
+    scriptChanges.clear();
     segments.clear();
     placed.clear();
     bool explicitDirection = false;
@@ -101,15 +108,18 @@ void AnswerSegments::layOutUpTo(int end, const QDeadlineTimer &deadline)
 {
     while (scanned < qMin(end, line.size()) && !deadline.hasExpired()) {
         const int tabBefore = lastTab;
-        const int place = nextPlace();
+        bool soft;
+        const int place = nextPlace(segmentStart < 0 ? lettersFrom : segmentStart + segmentUnits, &soft);
         if (place < 0)
             return;
         if (segmentStart >= 0 && lastTab > tabBefore) {
             addSegment(segmentStart, lastPlace);
             segmentStart = place;
+            softStart = soft;
         } else if (segmentStart < 0 || place - segmentStart >= segmentUnits) {
             addSegment(segmentStart, place);
             segmentStart = place;
+            softStart = soft;
         }
         lastPlace = place;
     }
@@ -117,8 +127,10 @@ void AnswerSegments::layOutUpTo(int end, const QDeadlineTimer &deadline)
 
 void AnswerSegments::addSegment(int start, int end)
 {
-    if (start >= 0 && end - start >= shortestSegment)
+    if (start >= 0 && end - start >= shortestSegment) {
         segments << laidOut(start, end);
+        segments.last().softStart = softStart;
+    }
 }
 
 // The next place where a segment can start, or -1 when the line has none:
@@ -127,7 +139,7 @@ void AnswerSegments::addSegment(int start, int end)
 // bracket open that the bidirectional algorithm could pair across it. The
 // script is Qt's: marks and characters without a script of their own take
 // the script before them.
-int AnswerSegments::nextPlace()
+int AnswerSegments::nextPlace(int softFrom, bool *soft)
 {
     while (scanned < line.size()) {
         int length;
@@ -136,9 +148,14 @@ int AnswerSegments::nextPlace()
         scanned += length;
         if (c == '\t')
             lastTab = i;
-        const bool place = i >= lettersFrom && isLetter(c) && QChar::direction(c) == QChar::DirL
-            && hasScriptOfItsOwn(c) && scriptBefore > QChar::Script_Common && scriptBefore != QChar::script(c)
-            && directionBefore == QChar::DirL && openBrackets.isEmpty();
+        const bool leftToRightLetter = i >= lettersFrom && isLetter(c) && QChar::direction(c) == QChar::DirL
+            && hasScriptOfItsOwn(c) && scriptBefore > QChar::Script_Common && directionBefore == QChar::DirL
+            && openBrackets.isEmpty();
+        const bool newScript = scriptBefore != QChar::script(c);
+        if (newScript && hasScriptOfItsOwn(c) && !isMark(c) && scriptBefore > QChar::Script_Common)
+            scriptChanges << i;
+        *soft = leftToRightLetter && !newScript && !mayReorder && i >= softFrom && cutsApart(i);
+        const bool place = (leftToRightLetter && newScript) || *soft;
         if (hasScriptOfItsOwn(c) && (!isMark(c) || scriptBefore <= QChar::Script_Common))
             scriptBefore = QChar::script(c);
         if (QChar::direction(c) == QChar::DirL || isRightToLeftLetter(c))
@@ -156,6 +173,36 @@ int AnswerSegments::nextPlace()
             return i;
     }
     return -1;
+}
+
+// The glyphs of the line, each with its font and its place, left to right.
+QVector<std::tuple<qreal, QString, quint32>> placedGlyphs(const QTextLine &line, qreal dx)
+{
+    QVector<std::tuple<qreal, QString, quint32>> glyphs;
+    for (const QGlyphRun &run : line.glyphRuns()) {
+        const QString font = run.rawFont().familyName() + QLatin1Char('/') + run.rawFont().styleName();
+        const QVector<quint32> indexes = run.glyphIndexes();
+        const QVector<QPointF> positions = run.positions();
+        for (int i = 0; i < indexes.size(); ++i)
+            glyphs << std::make_tuple(positions[i].x() + dx, font, indexes[i]);
+    }
+    std::sort(glyphs.begin(), glyphs.end());
+    return glyphs;
+}
+
+// Whether the letters on either side of i shape apart: laid out cut at i,
+// a few dozen of them show the same glyphs in the same places as uncut.
+bool AnswerSegments::cutsApart(int i) const
+{
+    const int from = qMax(lettersFrom, i - 16);
+    const int to = qMin(int(line.size()), i + 16);
+    QTextLayout whole(line.mid(from, to - from)), before(line.mid(from, i - from)),
+        after(line.mid(i, to - i));
+    const QTextLine beforeLine = layOutLine(before, font);
+    QVector<std::tuple<qreal, QString, quint32>> cut = placedGlyphs(beforeLine, 0);
+    cut += placedGlyphs(layOutLine(after, font), beforeLine.horizontalAdvance());
+    std::sort(cut.begin(), cut.end());
+    return placedGlyphs(layOutLine(whole, font), 0) == cut;
 }
 
 AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
@@ -213,9 +260,13 @@ QVector<int> AnswerSegments::heightWitnesses() const
 QString AnswerSegments::tallestAhead() const
 {
     QString letters;
-    for (int witness : heightWitnesses())
-        if (witness >= 0)
+    QVector<int> met;
+    for (int witness : heightWitnesses()) {
+        if (witness >= 0 && !met.contains(witness)) {
+            met << witness;
             letters += line.mid(segments[witness].start, segments[witness].end - segments[witness].start);
+        }
+    }
     return letters;
 }
 
@@ -227,24 +278,41 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
         return;
     layOutUpTo(line.size());
     const QVector<int> witnesses = heightWitnesses();
-    // Segments within one fragment, each with its fragment's format.
+    const QVector<int> splits = itemSplits(block);
+    // Segments within one fragment, each with its fragment's format, and
+    // none that Qt's line splits where the segment goes on.
     QVector<QPair<int, QTextCharFormat>> standing;
     QTextBlock::iterator fragments = block.begin();
+    auto split = splits.cbegin();
     for (int i = 0; i < segments.size(); ++i) {
+        const Segment &segment = segments[i];
         while (!fragments.atEnd()
                && fragments.fragment().position() + fragments.fragment().length()
-                   <= block.position() + segments[i].start)
+                   <= block.position() + segment.start)
             ++fragments;
         if (fragments.atEnd())
             break;
         const QTextFragment fragment = fragments.fragment();
-        if (fragment.position() + fragment.length() >= block.position() + segments[i].end
-            && !witnesses.contains(i))
+        split = std::upper_bound(split, splits.cend(), segment.start);
+        const bool splitWithin = segment.softStart && split != splits.cend() && *split < segment.end;
+        if (fragment.position() + fragment.length() >= block.position() + segment.end
+            && !witnesses.contains(i) && !splitWithin)
             standing << qMakePair(i, fragment.charFormat());
     }
-    // From the end back, so that the positions of the segments before stay.
     QTextCursor cursor(document);
     cursor.beginEditBlock();
+    // Where Qt's line splits an item of letters that go on, the letters left
+    // split too, by a change of format that shows nothing: the text after a
+    // stand-in that ends within an item starts an item of its own.
+    int parity = 0;
+    for (int at : splits) {
+        cursor.setPosition(block.position() + at);
+        cursor.setPosition(block.position() + line.size(), QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setProperty(splitProperty, ++parity % 2);
+        cursor.mergeCharFormat(format);
+    }
+    // From the end back, so that the positions of the segments before stay.
     for (int k = standing.size() - 1; k >= 0; --k) {
         const Segment &segment = segments[standing[k].first];
         QTextCharFormat format = standing[k].second;
@@ -255,6 +323,30 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
         cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
     }
     cursor.endEditBlock();
+}
+
+// Where Qt's line of the block splits an item of letters that goes on: a
+// run of one script, without a tab or a change of format, every 4096 code
+// units from its start.
+QVector<int> AnswerSegments::itemSplits(const QTextBlock &block) const
+{
+    QVector<int> starts = scriptChanges;
+    for (int tab = line.indexOf(QLatin1Char('\t')); tab >= 0; tab = line.indexOf(QLatin1Char('\t'), tab + 1))
+        starts << tab << tab + 1;
+    int format = -1;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        if (it.fragment().charFormatIndex() != format)
+            starts << it.fragment().position() - block.position();
+        format = it.fragment().charFormatIndex();
+    }
+    starts << line.size();
+    std::sort(starts.begin(), starts.end());
+    QVector<int> splits;
+    for (int i = 0; i + 1 < starts.size(); ++i) {
+        for (int at = starts[i] + maxItemLength; at < starts[i + 1]; at += maxItemLength)
+            splits << at;
+    }
+    return splits;
 }
 
 int AnswerSegments::segmentNumber(const QTextFormat &format) const

@@ -5,10 +5,16 @@
 // of letters of a script with rules (CJK, Devanagari, Thai) in more than a
 // frame, although a search changes the colour of a few letters only. So the
 // answer's letters are laid out ahead, while the suffix array is built, in
-// segments that each begin where Qt's line begins a new item whatever stands
-// around it: at a left-to-right letter whose script differs from the script
-// of the left-to-right letter before it. Nothing is shaped across such a
-// place, nor reordered, nor does either side take its script from the other.
+// segments. A segment begins where Qt's line begins a new item whatever
+// stands around it: at a left-to-right letter whose script differs from the
+// script of the left-to-right letter before it, where nothing is shaped
+// across, nor reordered, nor does either side take its script from the
+// other. In a line that runs left to right throughout, a segment may also
+// begin at a letter that shapes apart from the letters before it, as a few
+// dozen letters laid out cut there show; but Qt's line splits an item that
+// goes on every 4096 code units from its start, which the occurrences move,
+// so such a segment stands in only where no split falls within it, and the
+// letters left are split where Qt's line splits them.
 // When the answer comes, each segment in one colour stands in for its letters
 // as one object as wide as they are, and is drawn from the glyphs it kept.
 //
@@ -26,6 +32,7 @@
 #include <QVector>
 
 QT_BEGIN_NAMESPACE
+class QTextBlock;
 class QTextDocument;
 QT_END_NAMESPACE
 
@@ -45,7 +52,8 @@ public:
     // colour clusters, which other stand-ins handle, or with explicit
     // directions, which reach across any place, has no segments.
     void prepare(const QString &line, int lettersFrom, const QFont &font);
-    // Lays out one of that many equal parts of what is left.
+    // Lays out one of that many equal parts of what is left, or what it can
+    // before the deadline, with the segment it is in.
     void layOutAhead(int parts, const QDeadlineTimer &deadline);
     // The segments laid out that reach highest, lowest and with the most
     // leading: those a line keeps as letters.
@@ -84,10 +92,13 @@ private:
         qreal descent;
         qreal leading;
         QVector<Glyphs> glyphs;
+        bool softStart = false; // where Qt's line goes on with the item before
     };
     void layOutUpTo(int end, const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
     Segment laidOut(int start, int end) const;
-    int nextPlace();
+    int nextPlace(int softFrom, bool *soft);
+    bool cutsApart(int i) const;
+    QVector<int> itemSplits(const QTextBlock &block) const;
     void addSegment(int start, int end);
     QVector<int> heightWitnesses() const;
     int segmentNumber(const QTextFormat &format) const;
@@ -105,7 +116,9 @@ private:
     int scriptBefore = QChar::Script_Common;
     QChar::Direction directionBefore = QChar::DirON;
     QVector<uint> openBrackets;
-    int segmentStart = -1; // the place where the next segment starts, if found
+    QVector<int> scriptChanges; // before scanned, where Qt's line starts an item for a new script
+    int segmentStart = -1;      // the place where the next segment starts, if found
+    bool softStart = false;
     int lastPlace = -1;
     int lastTab = -1;
     QVector<Segment> segments;

@@ -529,6 +529,11 @@ void TestWindow::answers_data()
                                 .insert(1440, "xyz ")
                                 .insert(700, QString::fromUtf8("漢字かな ไทย नमस्ते "));
     QTest::newRow("words of many scripts, a tab and brackets") << scripts << "xyz";
+    // Qt splits a run of one script every 4096 letters from its start, the
+    // first letter of the text after the heading here, within a kerning pair.
+    QString kerned = oracle::TextSource(22).text(9000, "AVWTYavwtyeo.,ffi ");
+    kerned.replace(4095, 2, "AV");
+    QTest::newRow("one script, longer than the items Qt shapes at once") << kerned << kerned.mid(8800, 7);
     QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
 }
 
@@ -549,7 +554,8 @@ void TestWindow::answers()
     d.find(pattern);
     QCOMPARE(d.stepToEnd(), pattern.remove(QChar(0)).size());
     QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.back()));
-    QCOMPARE(answerFault(d, text.remove(QChar(0)), pattern), QString());
+    // Where Qt splits a long run of one script, page by page.
+    QCOMPARE(answerFault(d, text.remove(QChar(0)), pattern, text.size() > 4096), QString());
     d.answerArea()->setFont(QFont("DejaVu Serif", 12));
     QCOMPARE(answerFault(d, text, pattern), QString());
 }

@@ -135,9 +135,10 @@ inline bool alike(const QImage &a, const QImage &b)
     return a.size() == b.size();
 }
 
-// Where the answer strip, scrolled to its start, middle and end, shows other
-// than a bare label with the answer would show there; empty when nowhere.
-inline QString answerDrawnOtherwise(WindowDriver &d)
+// Where the answer strip, scrolled to its start, middle and end, or to every
+// page of it, shows other than a bare label with the answer would show
+// there; empty when nowhere.
+inline QString answerDrawnOtherwise(WindowDriver &d, bool everyPage = false)
 {
     auto label = d.widget<QLabel>("label_ans");
     QWidget *view = d.answerArea()->viewport();
@@ -145,7 +146,10 @@ inline QString answerDrawnOtherwise(WindowDriver &d)
     QLabel bare(label->text());
     bare.setFont(label->font());
     bare.resize(label->size());
-    for (int offset : {0, bar->maximum() / 2 + 1, bar->maximum()}) {
+    QVector<int> offsets{0, bar->maximum() / 2 + 1, bar->maximum()};
+    for (int offset = view->width(); everyPage && offset < bar->maximum(); offset += view->width())
+        offsets << offset;
+    for (int offset : offsets) {
         bar->setValue(offset);
         if (!alike(view->grab().toImage(), bare.grab(QRect(QPoint(bar->value(), 0), view->size())).toImage()))
             return QStringLiteral("scrolled to %1").arg(offset);
@@ -156,7 +160,8 @@ inline QString answerDrawnOtherwise(WindowDriver &d)
 // What is wrong with the answer on screen, if anything: it must be the
 // answer for the pattern in the text built, drawn as a bare label with it
 // would draw it, and scroll as far as its end.
-inline QString answerFault(WindowDriver &d, const QString &built, const QString &pattern)
+inline QString answerFault(WindowDriver &d, const QString &built, const QString &pattern,
+                           bool everyPage = false)
 {
     auto label = d.widget<QLabel>("label_ans");
     QScrollBar *bar = d.answerArea()->horizontalScrollBar();
@@ -165,7 +170,7 @@ inline QString answerFault(WindowDriver &d, const QString &built, const QString 
     const int width = label->sizeHint().width(), room = d.answerArea()->viewport()->width();
     if (bar->maximum() != qMax(0, width - room) || label->width() != qMax(width, room))
         return QStringLiteral("a label %1 wide scrolls to %2").arg(label->width()).arg(bar->maximum());
-    return answerDrawnOtherwise(d);
+    return answerDrawnOtherwise(d, everyPage);
 }
 
 #endif // WINDOWDRIVER_H
