@@ -9,8 +9,8 @@
 // where the text stands. A rich-text label lays its whole line out several
 // times over when its text changes and draws all of it at every repaint, so
 // the strip draws a rich answer itself: it lays the text out once, as the
-// label would, with colour clusters that occurred before and segments of
-// the text laid out ahead standing in as objects, and draws only the part in
+// label would, with the pieces of a line with emoji and segments of the
+// text, laid out ahead, standing in as objects, and draws only the part in
 // view.
 
 #include "display.h"

@@ -244,10 +244,10 @@ CharWidths::LineExtent CharWidths::suffixLineExtent(int from)
     return suffixExtents.value(from);
 }
 
-void CharWidths::measureExtentsUpTo(int end)
+void CharWidths::measureExtentsUpTo(int end, const QDeadlineTimer &deadline)
 {
     int length;
-    for (; extentsMeasured < qMin(end, whole.size()); extentsMeasured += length)
+    for (; extentsMeasured < qMin(end, whole.size()) && !deadline.hasExpired(); extentsMeasured += length)
         charExtent(codePointAt(whole, extentsMeasured, &length));
 }
 

@@ -1,6 +1,7 @@
 #ifndef CHARWIDTHS_H
 #define CHARWIDTHS_H
 
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QHash>
 #include <QPair>
@@ -55,7 +56,8 @@ public:
     // Measures the characters of the whole text before end, ahead of the
     // first suffixLineExtent, which needs all of them: a text in a script of
     // thousands of letters has thousands to measure.
-    void measureExtentsUpTo(int end);
+    void measureExtentsUpTo(int end,
+                            const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     // The text whose suffixes are walked; their right-to-left islands are
     // cut into segments once, in this text, for all of them.

@@ -44,9 +44,9 @@ public:
     // The object type of the stand-ins, for a document's layout to hand them to this handler.
     static const int objectType = QTextFormat::UserObject + 1;
 
-    // Replaces runs of colour clusters that occurred before in the document's
-    // one line with stand-ins, before the document is laid out, and forgets
-    // those of any document before.
+    // Replaces runs of pieces in the document's one line with stand-ins,
+    // before the document is laid out, and forgets those of any document
+    // before.
     void standIn(QTextDocument *document, const QFont &font);
 
     // The letters of the lines to come, in their font, to be measured ahead

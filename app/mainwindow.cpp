@@ -120,7 +120,6 @@ QString removeSentinels(QLineEdit *field)
     return text;
 }
 
-// The text of the last completed construction, which the list and the search hold.
 // Every round must get the text the construction was prepared for, ended
 // by the sentinel instead of the display terminator.
 QString withSentinel(QString shown)
@@ -129,6 +128,7 @@ QString withSentinel(QString shown)
     return shown;
 }
 
+// The text of the last completed construction, which the list and the search hold.
 QString builtText()
 {
     return suffArr.text.left(suffArr.suffixArray.size());

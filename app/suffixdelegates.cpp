@@ -301,7 +301,7 @@ void SuffixDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
 }
 
 // What the style shows of the cell's text, wrapped and with its last line
-// elided, laid out line by line where the style puts the lines.
+// elided, laid out as the style lays it out, with where it stands.
 const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
 {
     if (!keptFont.isCopyOf(cell.font)) {
@@ -484,7 +484,7 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
             measured.measureColours(widths.font());
     }
     measured.to = walk.standing();
-    widths.measureExtentsUpTo(walk.position());
+    widths.measureExtentsUpTo(walk.position(), deadline);
 }
 
 // Lays the text out as the style does an item's, blanks at its end
@@ -531,8 +531,8 @@ void SuffixRowDelegate::MeasuredText::measureColours(const QFont &font)
 }
 
 // The chunks whose lines reach highest and lowest, in their order in the
-// row, colour pieces last: each after the first starts with a letter of a
-// script or with a stand-in, and so takes no script from the one before.
+// row, colour pieces last, so that the first chunk of the row, if it is one
+// of them, still starts the probe.
 QString SuffixRowDelegate::MeasuredText::lineProbe() const
 {
     if (highest.text == lowest.text)
