@@ -28,20 +28,6 @@ const int segmentProperty = QTextFormat::UserProperty + 1;
 // The property that changes where an item is split, as Qt's line splits it.
 const int splitProperty = QTextFormat::UserProperty + 2;
 
-bool isLetter(uint codePoint)
-{
-    switch (QChar::category(codePoint)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool hasScriptOfItsOwn(uint codePoint)
 {
     return QChar::script(codePoint) > QChar::Script_Common;

@@ -29,6 +29,20 @@ inline bool isMark(uint codePoint)
     }
 }
 
+inline bool isLetter(uint codePoint)
+{
+    switch (QChar::category(codePoint)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
 inline bool isExplicitDirection(uint codePoint)
 {
     switch (QChar::direction(codePoint)) {
