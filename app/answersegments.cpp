@@ -18,6 +18,9 @@ namespace {
 const int segmentUnits = 512;
 // Code units a segment holds at least, between tabs: shorter runs stay letters.
 const int shortestSegment = 32;
+// Letters tried in turn for a segment to start at, after which a segment
+// goes on to where the script changes.
+const int mostSoftTries = 8;
 // The code units after which Qt's line splits an item that goes on.
 const int maxItemLength = 4096;
 // Glyphs in one run that a repaint draws or passes over whole.
@@ -60,6 +63,7 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     openBrackets.clear();
     segmentStart = -1;
     softStart = false;
+    softTries = 0;
     lastPlace = -1;
     lastTab = -1;
     scriptChanges.clear();
@@ -140,7 +144,12 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
         const bool newScript = scriptBefore != QChar::script(c);
         if (newScript && hasScriptOfItsOwn(c) && !isMark(c) && scriptBefore > QChar::Script_Common)
             scriptChanges << i;
-        *soft = leftToRightLetter && !newScript && !mayReorder && i >= softFrom && cutsApart(i);
+        // A script whose letters all join would have every letter tried.
+        *soft = false;
+        if (leftToRightLetter && !newScript && !mayReorder && i >= softFrom && softTries < mostSoftTries) {
+            ++softTries;
+            *soft = cutsApart(i);
+        }
         const bool place = (leftToRightLetter && newScript) || *soft;
         if (hasScriptOfItsOwn(c) && (!isMark(c) || scriptBefore <= QChar::Script_Common))
             scriptBefore = QChar::script(c);
@@ -155,8 +164,10 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
                     openBrackets.resize(match);
             }
         }
-        if (place)
+        if (place) {
+            softTries = 0;
             return i;
+        }
     }
     return -1;
 }

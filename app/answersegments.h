@@ -92,7 +92,9 @@ private:
         qreal descent;
         qreal leading;
         QVector<Glyphs> glyphs;
-        bool softStart = false; // where Qt's line goes on with the item before
+        bool softStart = false;
+        int softTries =
+            0; // letters tried since the last place // where Qt's line goes on with the item before
     };
     void layOutUpTo(int end, const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
     Segment laidOut(int start, int end) const;
@@ -119,6 +121,7 @@ private:
     QVector<int> scriptChanges; // before scanned, where Qt's line starts an item for a new script
     int segmentStart = -1;      // the place where the next segment starts, if found
     bool softStart = false;
+    int softTries = 0; // letters tried since the last place
     int lastPlace = -1;
     int lastTab = -1;
     QVector<Segment> segments;
