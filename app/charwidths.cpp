@@ -99,6 +99,8 @@ qreal CharWidths::width(uint codePoint)
 
 qreal CharWidths::kerning(uint first, uint second)
 {
+    if (!kerningMeasured)
+        return 0;
     const quint64 key = quint64(first) << 32 | second;
     auto found = kernings.constFind(key);
     if (found == kernings.constEnd()) {

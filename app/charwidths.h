@@ -15,8 +15,13 @@
 class CharWidths
 {
 public:
-    explicit CharWidths(const QFont &font = QFont())
+    // Widths for estimates only take no pair of characters to kern, and lay
+    // out no pair to find out: an emoji's image is decoded for each layout.
+    enum Kerning { Measured, Ignored };
+
+    explicit CharWidths(const QFont &font = QFont(), Kerning kerning = Measured)
         : drawnFont(font)
+        , kerningMeasured(kerning == Measured)
     {
     }
 
@@ -110,6 +115,7 @@ private:
     QVector<LineExtent> suffixExtents; // of the whole text, by position
     int extentsMeasured = 0;           // of the whole text's characters, from the start
     QFont drawnFont;
+    bool kerningMeasured = true;
     QHash<uint, qreal> widths;
     QHash<quint64, qreal> kernings;
     QHash<QString, qreal> pieces;

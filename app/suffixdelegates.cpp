@@ -118,32 +118,40 @@ QStaticText laidOutOnce(const QString &text, const QFont &font, const QTextOptio
 
 // What the style shows of an item's text in textRect, in its order: the
 // lines that fit, the last one elided where more follows, joined by line
-// separators; start gets where the first line shown stands.
+// separators; start gets where the first line shown stands. Followed tells
+// whether more lines follow those that decide what shows: then any text
+// that begins with this one shows the same, as far as its lines reach no
+// higher or lower than these; lastOverflows whether the last line is wider
+// than textRect, so that more text on it shows the same.
 QString shownAsStyle(const QStyleOptionViewItem &item, const QRect &textRect, const QTextOption &option,
-                     QPointF *start)
+                     QPointF *start, bool *followed, bool *lastOverflows)
 {
     QTextLayout whole(item.text, item.font);
     whole.setTextOption(option);
     const bool centred = item.displayAlignment & Qt::AlignVCenter;
     int lastVisible;
-    layOutLines(whole, textRect.width(), centred ? textRect.height() : -1, &lastVisible);
+    const qreal linesHeight =
+        layOutLines(whole, textRect.width(), centred ? textRect.height() : -1, &lastVisible);
     const QRect laidOut = QStyle::alignedRect(Qt::LayoutDirectionAuto, item.displayAlignment,
                                               whole.boundingRect().size().toSize(), textRect);
     *start = QPointF(textRect.x(), laidOut.top());
     QString shown;
     qreal height = 0;
+    int lastRead = -1; // of the lines, which the style measures the height of
     for (int i = 0; i < whole.lineCount(); ++i) {
         const QTextLine line = whole.lineAt(i);
         height += line.height();
+        lastRead = i;
         if (height + laidOut.top() <= textRect.top()) {
             start->ry() += line.height();
             continue;
         }
         bool elideLast = lastVisible == i;
-        if (line.naturalTextWidth() <= textRect.width() && i + 1 < whole.lineCount()) {
+        if (line.naturalTextWidth() <= textRect.width() && i + 1 < whole.lineCount() && !elideLast) {
             // Elided when less than half the next line shows.
             const int nextHeight = height + whole.lineAt(i + 1).height() / 2;
-            elideLast = elideLast || nextHeight + laidOut.top() > textRect.height() + textRect.top();
+            lastRead = i + 1;
+            elideLast = nextHeight + laidOut.top() > textRect.height() + textRect.top();
         }
         QString text = item.text.mid(line.textStart(), line.textLength());
         if (line.naturalTextWidth() > textRect.width() || elideLast) {
@@ -164,6 +172,13 @@ QString shownAsStyle(const QStyleOptionViewItem &item, const QRect &textRect, co
         if (height + laidOut.top() >= textRect.bottom() || lastVisible == i)
             break;
     }
+    const QTextLine last = whole.lineAt(whole.lineCount() - 1);
+    *lastOverflows = last.isValid() && last.naturalTextWidth() > textRect.width();
+    // Centred, the lines stop at the last that fits, and one more holds the
+    // rest of the text on one line: where the height runs out at the last
+    // line, more text at its end lengthens it only, and adds that one.
+    const bool heightRunsOut = centred && last.isValid() && linesHeight + last.height() > textRect.height();
+    *followed = lastVisible >= 0 || lastRead + 1 < whole.lineCount() || (heightRunsOut && *lastOverflows);
     return shown;
 }
 
@@ -300,14 +315,62 @@ void SuffixDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
         option->palette.setColor(QPalette::Text, Qt::black);
 }
 
+// The beginning of the cell's suffix that holds its first `atLeast`
+// characters and, as the walk finds, is wideEnough wider; where an island of
+// right-to-left words would end past that, as much of the island as makes
+// it so, since the style keeps a beginning of the characters in their order
+// when it elides.
+QString SuffixCellDelegate::beginning(const QStyleOptionViewItem &cell, qreal wideEnough, int atLeast) const
+{
+    if (cell.text.size() <= shortText)
+        return cell.text;
+    CharWidths &widths = widthsFor(cell.font);
+    const int offset = wholeText().size() - cell.text.size();
+    LineWalk walk(widths, cell.text);
+    while (!walk.atEnd() && walk.position() < atLeast)
+        walk.step();
+    wideEnough += walk.x();
+    while (!walk.atEnd() && walk.x() <= wideEnough) {
+        const int before = walk.position();
+        const qreal x = walk.x();
+        walk.step();
+        if (walk.wasIsland() && walk.x() > wideEnough)
+            return cell.text.left(
+                widths.islandPrefixEnd(offset + before, offset + walk.position(), wideEnough - x) - offset);
+    }
+    return cell.text.left(walk.position());
+}
+
+// Whether the cell shows of its text what it shows of the beginning laid
+// out: past that beginning either lines follow those that decide what
+// shows, or no line can start and the rest only lengthens the last line,
+// elided already.
+bool SuffixCellDelegate::showsAlike(const KeptCell &laidOut, const QStyleOptionViewItem &cell) const
+{
+    if (!cell.text.startsWith(laidOut.from))
+        return false;
+    if (laidOut.followed || laidOut.from.size() == cell.text.size())
+        return true;
+    const bool wraps = cell.features & QStyleOptionViewItem::WrapText;
+    const int restStart = wholeText().size() - cell.text.size() + laidOut.from.size();
+    return laidOut.lastOverflows && (!wraps || lastBreak < restStart);
+}
+
 // What the style shows of the cell's text, wrapped and with its last line
-// elided, laid out as the style lays it out, with where it stands.
+// elided, laid out as the style lays it out, with where it stands. The style
+// lays out the whole suffix; what it shows depends only on a beginning that
+// holds the lines in view and more: one as wide as the lines in view and
+// one more, wider as often as that falls short.
 const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
 {
     if (!keptFont.isCopyOf(cell.font)) {
         kept.clear();
         keptFont = cell.font;
     }
+    const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 1;
+    qreal wideEnough = lines * cell.rect.width();
+    QStyleOptionViewItem item = cell;
+    item.text = beginning(cell, wideEnough);
     const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6:")
                             .arg(cell.rect.width())
                             .arg(cell.rect.height())
@@ -315,9 +378,11 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
                             .arg(cell.textElideMode)
                             .arg(int(cell.displayAlignment))
                             .arg(textMargin(cell))
-        + cell.text;
-    if (const KeptCell *found = kept.object(key))
-        return *found;
+        + item.text;
+    if (const KeptCell *found = kept.object(key)) {
+        if (showsAlike(*found, cell))
+            return *found;
+    }
     const int margin = textMargin(cell);
     const QRect textRect = QRect(QPoint(), cell.rect.size()).adjusted(margin, 0, -margin, 0);
     QTextOption option;
@@ -325,19 +390,33 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
                                                                       : QTextOption::ManualWrap);
     option.setTextDirection(cell.direction);
     option.setAlignment(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
-    QPointF start;
-    const QString shown = shownAsStyle(cell, textRect, option, &start);
+    auto cellText = new KeptCell;
+    QString shown;
+    for (;;) {
+        shown = shownAsStyle(item, textRect, option, &cellText->place, &cellText->followed,
+                             &cellText->lastOverflows);
+        cellText->from = item.text;
+        if (showsAlike(*cellText, cell))
+            break;
+        // Words wrapped early left too few lines, or a word wider than the
+        // lines goes on past the beginning, to where a line may start.
+        int wordEnd = 0;
+        if (cellText->lastOverflows) {
+            lineBreaks.setPosition(wholeText().size() - cell.text.size() + item.text.size());
+            wordEnd = lineBreaks.toNextBoundary() - (wholeText().size() - cell.text.size());
+        }
+        wideEnough *= 2;
+        item.text = beginning(cell, wideEnough, wordEnd);
+    }
 
     // Laid out again from what it shows, as the style draws it, and kept
     // with its glyphs to be drawn again and again.
-    auto cellText = new KeptCell;
     cellText->layout.setText(shown);
     cellText->layout.setFont(cell.font);
     cellText->layout.setTextOption(option);
     cellText->layout.setCacheEnabled(true);
     int unused;
     layOutLines(cellText->layout, textRect.width(), -1, &unused);
-    cellText->place = start;
     kept.insert(key, cellText);
     return *cellText;
 }
@@ -347,30 +426,10 @@ void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
-    if (cell.text.size() > shortText) {
-        // Wrapped or not, the cell shows no more than its lines can hold, and
-        // elides its last line because more text follows. A beginning twice
-        // as wide as all those lines and two more keeps both true.
-        const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 2;
-        const qreal wideEnough = 2.0 * lines * cell.rect.width();
-        CharWidths &widths = widthsFor(cell.font);
-        const int offset = wholeText().size() - cell.text.size();
-        LineWalk walk(widths, cell.text);
-        while (!walk.atEnd() && walk.x() <= wideEnough) {
-            const int before = walk.position();
-            const qreal x = walk.x();
-            walk.step();
-            // Elision keeps a beginning in the order of the characters.
-            if (walk.wasIsland() && walk.x() > wideEnough) {
-                cell.text.truncate(
-                    widths.islandPrefixEnd(offset + before, offset + walk.position(), wideEnough - x)
-                    - offset);
-                break;
-            }
-        }
-        cell.text.truncate(walk.position());
-    }
     if (!textFillsItem(cell) || cell.text.isEmpty()) {
+        // The style elides what it has no room for, and lays out all it gets.
+        const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 2;
+        cell.text = beginning(cell, 2.0 * lines * cell.rect.width());
         draw(painter, cell);
         return;
     }
@@ -398,11 +457,19 @@ void SuffixDelegate::setWholeText(const QString &text)
     charWidths.walkSuffixesOf(whole);
 }
 
+void SuffixCellDelegate::setWholeText(const QString &text)
+{
+    SuffixDelegate::setWholeText(text);
+    lineBreaks = QTextBoundaryFinder(QTextBoundaryFinder::Line, wholeText());
+    lineBreaks.toEnd();
+    lastBreak = lineBreaks.toPreviousBoundary();
+}
+
 CharWidths &SuffixDelegate::widthsFor(const QFont &font, bool *renewed) const
 {
     const bool anew = !charWidths.measures(font);
     if (anew) {
-        charWidths = CharWidths(font);
+        charWidths = CharWidths(font, kerning);
         charWidths.walkSuffixesOf(whole);
     }
     if (renewed)

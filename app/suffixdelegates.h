@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QStaticText>
 #include <QStyledItemDelegate>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <QVector>
 
@@ -33,7 +34,10 @@ struct KeptText
 struct KeptCell
 {
     QTextLayout layout;
-    QPointF place; // from the cell's top left
+    QPointF place;              // from the cell's top left
+    QString from;               // the beginning of the suffix it was laid out from
+    bool followed = false;      // by lines past those that decide what shows
+    bool lastOverflows = false; // the last line is wider than the cell, and elided
 };
 
 // Shows a suffix on one line, as the text field shows the text: where Qt's
@@ -43,12 +47,16 @@ class SuffixDelegate : public QStyledItemDelegate
     Q_OBJECT
 
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit SuffixDelegate(QObject *parent = nullptr, CharWidths::Kerning kerning = CharWidths::Measured)
+        : QStyledItemDelegate(parent)
+        , kerning(kerning)
+    {
+    }
 
     QString displayText(const QVariant &value, const QLocale &locale) const override;
 
     // The text whose suffixes the view shows.
-    void setWholeText(const QString &text);
+    virtual void setWholeText(const QString &text);
 
 protected:
     // A row whose background the window fixes gets text that reads on it.
@@ -61,6 +69,7 @@ protected:
 
 private:
     QString whole;
+    CharWidths::Kerning kerning;
     mutable CharWidths charWidths;
 };
 
@@ -71,13 +80,24 @@ class SuffixCellDelegate : public SuffixDelegate
     Q_OBJECT
 
 public:
-    using SuffixDelegate::SuffixDelegate;
+    // A cell's widths only estimate how much of a suffix to lay out.
+    explicit SuffixCellDelegate(QObject *parent = nullptr)
+        : SuffixDelegate(parent, CharWidths::Ignored)
+    {
+    }
 
+    void setWholeText(const QString &text) override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
 
 private:
+    QString beginning(const QStyleOptionViewItem &cell, qreal wideEnough, int atLeast = 0) const;
+    bool showsAlike(const KeptCell &laidOut, const QStyleOptionViewItem &cell) const;
     const KeptCell &keptLayOut(const QStyleOptionViewItem &cell) const;
+
+    // Where a line may start in the whole text, and the last such place.
+    mutable QTextBoundaryFinder lineBreaks;
+    int lastBreak = 0;
 
     // Cells laid out, by their text and size, a few hundred at most.
     mutable QCache<QString, KeptCell> kept{512};
