@@ -201,8 +201,11 @@ void MainWindow::workAhead(int fragmentLength, int textLength)
     for (qint64 length = 2 * qint64(fragmentLength); length < textLength; length *= 2)
         ++roundsBeforeLast;
     // A round that meets much to measure leaves some to the rounds after it;
-    // the last one does all that is left.
-    const int budgetMs = roundsBeforeLast > 1 ? workAheadMs : -1;
+    // the last one does all that is left. The table's cells that the last
+    // round laid out anew, about as many as this round's will be, take their
+    // share of the frame first: the first rounds move most rows.
+    const int cellsMs = cellDelegate->takeLayOutMs();
+    const int budgetMs = roundsBeforeLast > 1 ? qMax(0, workAheadMs - cellsMs / 2) : -1;
     rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast, budgetMs);
     answerArea->layOutAhead(roundsBeforeLast, budgetMs);
 }

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
@@ -383,6 +384,8 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
         if (showsAlike(*found, cell))
             return *found;
     }
+    QElapsedTimer took;
+    took.start();
     const int margin = textMargin(cell);
     const QRect textRect = QRect(QPoint(), cell.rect.size()).adjusted(margin, 0, -margin, 0);
     QTextOption option;
@@ -418,7 +421,15 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
     int unused;
     layOutLines(cellText->layout, textRect.width(), -1, &unused);
     kept.insert(key, cellText);
+    layOutNs += took.nsecsElapsed();
     return *cellText;
+}
+
+int SuffixCellDelegate::takeLayOutMs()
+{
+    const qint64 ns = layOutNs;
+    layOutNs = 0;
+    return int(ns / 1000000);
 }
 
 void SuffixCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -463,6 +474,7 @@ void SuffixCellDelegate::setWholeText(const QString &text)
     lineBreaks = QTextBoundaryFinder(QTextBoundaryFinder::Line, wholeText());
     lineBreaks.toEnd();
     lastBreak = lineBreaks.toPreviousBoundary();
+    layOutNs = 0;
 }
 
 CharWidths &SuffixDelegate::widthsFor(const QFont &font, bool *renewed) const

@@ -89,6 +89,8 @@ public:
     void setWholeText(const QString &text) override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+    // Milliseconds spent laying out cells anew since the last call.
+    int takeLayOutMs();
 
 private:
     QString beginning(const QStyleOptionViewItem &cell, qreal wideEnough, int atLeast = 0) const;
@@ -98,6 +100,7 @@ private:
     // Where a line may start in the whole text, and the last such place.
     mutable QTextBoundaryFinder lineBreaks;
     int lastBreak = 0;
+    mutable qint64 layOutNs = 0;
 
     // Cells laid out, by their text and size, a few hundred at most.
     mutable QCache<QString, KeptCell> kept{512};
