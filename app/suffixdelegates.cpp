@@ -364,6 +364,8 @@ bool SuffixCellDelegate::showsAlike(const KeptCell &laidOut, const QStyleOptionV
 // one more, wider as often as that falls short.
 const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
 {
+    QElapsedTimer took;
+    took.start();
     if (!keptFont.isCopyOf(cell.font)) {
         kept.clear();
         keptFont = cell.font;
@@ -384,8 +386,6 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
         if (showsAlike(*found, cell))
             return *found;
     }
-    QElapsedTimer took;
-    took.start();
     const int margin = textMargin(cell);
     const QRect textRect = QRect(QPoint(), cell.rect.size()).adjusted(margin, 0, -margin, 0);
     QTextOption option;
