@@ -100,9 +100,10 @@ private:
     // Where a line may start in the whole text, and the last such place.
     mutable QTextBoundaryFinder lineBreaks;
     int lastBreak = 0;
-    mutable qint64 layOutNs = 0;
+    mutable qint64 layOutNs = 0; // laying out cells anew, since last taken
 
-    // Cells laid out, by their text and size, a few hundred at most.
+    // Cells laid out, by their size and the beginning of their text first
+    // laid out, a few hundred at most.
     mutable QCache<QString, KeptCell> kept{512};
     mutable QFont keptFont;
 };
