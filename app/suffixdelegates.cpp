@@ -301,6 +301,37 @@ bool oneScriptAround(const QString &text, int i)
     return script > QChar::Script_Common && QChar::script(codePointAt(text, before, &length)) == script;
 }
 
+// Whether Qt's lines end a word at the character, whatever the rules for
+// breaking lines say: at a blank that is not a no-break space.
+bool endsWord(QChar c)
+{
+    return c.isSpace() && c.decompositionTag() != QChar::NoBreak;
+}
+
+// Whether where a line may break around the character depends on text
+// further on: a number with its signs and brackets is breakable only once
+// it ends, and Thai only where a dictionary finds its words.
+bool breaksByWhatFollows(QChar c)
+{
+    switch (c.category()) {
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+    case QChar::Punctuation_Connector:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+    case QChar::Punctuation_Other:
+    case QChar::Symbol_Currency:
+    case QChar::Symbol_Math:
+        return true;
+    default:
+        return c.script() == QChar::Script_Thai;
+    }
+}
+
 } // namespace
 
 QString SuffixDelegate::displayText(const QVariant &value, const QLocale &) const
@@ -331,15 +362,50 @@ QString SuffixCellDelegate::beginning(const QStyleOptionViewItem &cell, qreal wi
     while (!walk.atEnd() && walk.position() < atLeast)
         walk.step();
     wideEnough += walk.x();
-    while (!walk.atEnd() && walk.x() <= wideEnough) {
+    int end = -1;
+    while (end < 0 && !walk.atEnd() && walk.x() <= wideEnough) {
         const int before = walk.position();
         const qreal x = walk.x();
         walk.step();
         if (walk.wasIsland() && walk.x() > wideEnough)
-            return cell.text.left(
-                widths.islandPrefixEnd(offset + before, offset + walk.position(), wideEnough - x) - offset);
+            end = widths.islandPrefixEnd(offset + before, offset + walk.position(), wideEnough - x) - offset;
     }
-    return cell.text.left(walk.position());
+    return cell.text.left(whereBreaksAgree(cell, end < 0 ? walk.position() : end));
+}
+
+// Where a beginning of the cell's suffix that the walk ends at `end` breaks
+// its lines as the whole suffix does: there, or, where that depends on what
+// follows, at the next place where the whole text may break a line.
+int SuffixCellDelegate::whereBreaksAgree(const QStyleOptionViewItem &cell, int end) const
+{
+    if (!(cell.features & QStyleOptionViewItem::WrapText) || end >= cell.text.size())
+        return end;
+    int last = end - 1;
+    while (last > 0 && cell.text.at(last).isSpace())
+        --last;
+    if (last < 0 || !breaksByWhatFollows(cell.text.at(last)))
+        return end;
+    const int offset = wholeText().size() - cell.text.size();
+    lineBreaks.setPosition(offset + end);
+    if (lineBreaks.isAtBoundary())
+        return end;
+    const int next = lineBreaks.toNextBoundary();
+    return next < 0 ? cell.text.size() : next - offset;
+}
+
+// The next place after `from` in the whole text where a line may start:
+// where the rules allow a break, or after a blank.
+int SuffixCellDelegate::nextLineStart(int from) const
+{
+    lineBreaks.setPosition(from);
+    int next = lineBreaks.toNextBoundary();
+    if (next < 0)
+        next = wholeText().size();
+    for (int i = from + 1; i < next; ++i) {
+        if (endsWord(wholeText().at(i - 1)) && !endsWord(wholeText().at(i)))
+            return i;
+    }
+    return next;
 }
 
 // Whether the cell shows of its text what it shows of the beginning laid
@@ -374,7 +440,8 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
     qreal wideEnough = lines * cell.rect.width();
     QStyleOptionViewItem item = cell;
     item.text = beginning(cell, wideEnough);
-    const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6:")
+    const QString key = QStringLiteral("%1 %2x%3 %4 %5 %6 %7:")
+                            .arg(cell.text.size())
                             .arg(cell.rect.width())
                             .arg(cell.rect.height())
                             .arg(bool(cell.features & QStyleOptionViewItem::WrapText))
@@ -403,11 +470,8 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
             break;
         // Words wrapped early left too few lines, or a word wider than the
         // lines goes on past the beginning, to where a line may start.
-        int wordEnd = 0;
-        if (cellText->lastOverflows) {
-            lineBreaks.setPosition(wholeText().size() - cell.text.size() + item.text.size());
-            wordEnd = lineBreaks.toNextBoundary() - (wholeText().size() - cell.text.size());
-        }
+        const int offset = wholeText().size() - cell.text.size();
+        const int wordEnd = cellText->lastOverflows ? nextLineStart(offset + item.text.size()) - offset : 0;
         wideEnough *= 2;
         item.text = beginning(cell, wideEnough, wordEnd);
     }
@@ -417,7 +481,9 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
     cellText->layout.setText(shown);
     cellText->layout.setFont(cell.font);
     cellText->layout.setTextOption(option);
-    cellText->layout.setCacheEnabled(true);
+    // Qt places what follows a tab after right-to-left text elsewhere when
+    // it draws from glyphs kept.
+    cellText->layout.setCacheEnabled(!shown.contains(QLatin1Char('\t')));
     int unused;
     layOutLines(cellText->layout, textRect.width(), -1, &unused);
     kept.insert(key, cellText);
@@ -474,6 +540,12 @@ void SuffixCellDelegate::setWholeText(const QString &text)
     lineBreaks = QTextBoundaryFinder(QTextBoundaryFinder::Line, wholeText());
     lineBreaks.toEnd();
     lastBreak = lineBreaks.toPreviousBoundary();
+    for (int i = wholeText().size() - 1; i > lastBreak; --i) {
+        if (endsWord(wholeText().at(i - 1)) && !endsWord(wholeText().at(i))) {
+            lastBreak = i;
+            break;
+        }
+    }
     layOutNs = 0;
 }
 

@@ -94,16 +94,19 @@ public:
 
 private:
     QString beginning(const QStyleOptionViewItem &cell, qreal wideEnough, int atLeast = 0) const;
+    int whereBreaksAgree(const QStyleOptionViewItem &cell, int end) const;
+    int nextLineStart(int from) const;
     bool showsAlike(const KeptCell &laidOut, const QStyleOptionViewItem &cell) const;
     const KeptCell &keptLayOut(const QStyleOptionViewItem &cell) const;
 
-    // Where a line may start in the whole text, and the last such place.
+    // Where the rules let a line start in the whole text, and the last
+    // place where a line may start.
     mutable QTextBoundaryFinder lineBreaks;
     int lastBreak = 0;
     mutable qint64 layOutNs = 0; // laying out cells anew, since last taken
 
-    // Cells laid out, by their size and the beginning of their text first
-    // laid out, a few hundred at most.
+    // Cells laid out, by their size, the length of their text and its
+    // beginning first laid out, a few hundred at most.
     mutable QCache<QString, KeptCell> kept{512};
     mutable QFont keptFont;
 };

@@ -652,12 +652,18 @@ void TestWindow::drawnAsQtDrawsIt_data()
         << oracle::TextSource(1).text(700, "abcdefghijklmnopqrstuvwxyz") << QFont("Not Installed Sans", 11)
         << QString();
     QTest::newRow("words wrap in cells") << oracle::TextSource(2).text(700, "abc  ") << dejaVu11 << QString();
-    // Two suffixes in view begin with the same long word, and differ after it.
+    // Two suffixes in view begin with the same long word, and differ after it:
+    // the whole text's row, and the one after it.
     const QString word = QString(400, 'a') + QString::fromUtf8("–");
     oracle::TextSource dashed(21);
     QTest::newRow("a word longer than a cell's lines, then more words") << word + "b"
             + dashed.text(300, QString::fromUtf8("bc–")) + word + "c"
             + dashed.text(300, QString::fromUtf8("bc–")) << dejaVu11 << QString();
+    // Qt ends a line after any blank, where the rules for breaking lines
+    // forbid it too, and breaks a number with its signs only once it ends.
+    QTest::newRow("a word, then blanks after brackets")
+        << QString(300, 'x') + QString("( ").repeated(100) + "end" << dejaVu9 << QString();
+    QTest::newRow("numbers with signs") << QString("$(1) ").repeated(120) + "end" << dejaVu9 << QString();
     QTest::newRow("Cyrillic and surrogate pairs")
         << oracle::TextSource(3).text(700, QString::fromUtf8("жЁя😀")) << dejaVu11 << QString();
     QTest::newRow("rows longer than a run Qt shapes at once")
@@ -673,6 +679,9 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("Hebrew words with numbers")
         << oracle::TextSource(13).text(3000, pieces("שלום |עולם |ספר |2026 |מים |12 |אבגד |שם. ")) << noto
         << QString("Noto Sans Hebrew");
+    QTest::newRow("Arabic words after tabs")
+        << (QString::fromUtf8("سلام ").repeated(7) + QString::fromUtf8("\tعالم ")).repeated(60) + "end"
+        << dejaVu11 << QString();
     QTest::newRow("Arabic words, tabs and numbers")
         << oracle::TextSource(14).text(3000, pieces("سلام |كتاب |مرحبا |عالم |\t|12 |لا ")) << noto
         << QString("Noto Sans Arabic");
@@ -747,10 +756,11 @@ void TestWindow::drawnAsQtDrawsIt()
     QCoreApplication::processEvents();
     const QVector<int> offsets{
         0, bar->maximum() / 3, bar->maximum() / 2 + 1, bar->maximum() * 3 / 4, bar->maximum(), 0};
-    // The table at its top, and a row further down, past a row that begins alike.
+    // The table at its top, and from the row of the whole text on.
     QScrollBar *tableBar = d.table()->verticalScrollBar();
     QVector<QImage> shown{d.table()->grab().toImage()};
-    tableBar->setValue(2);
+    const int wholeTextRow = d.table()->row(d.table()->findItems(text + "#", Qt::MatchExactly).value(0));
+    tableBar->setValue(wholeTextRow);
     shown << d.table()->grab().toImage();
     for (int offset : offsets) {
         bar->setValue(offset);
