@@ -174,7 +174,9 @@ QString shownAsStyle(const QStyleOptionViewItem &item, const QRect &textRect, co
             break;
     }
     const QTextLine last = whole.lineAt(whole.lineCount() - 1);
-    *lastOverflows = last.isValid() && last.naturalTextWidth() > textRect.width();
+    // Wider by the advances of its letters, not only by how far the last
+    // reaches past its advance: the style elides a line by its advances.
+    *lastOverflows = last.isValid() && last.horizontalAdvance() > textRect.width();
     // Centred, the lines stop at the last that fits, and one more holds the
     // rest of the text on one line: where the height runs out at the last
     // line, more text at its end lengthens it only, and adds that one.
