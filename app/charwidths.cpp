@@ -99,7 +99,7 @@ qreal CharWidths::width(uint codePoint)
 
 qreal CharWidths::kerning(uint first, uint second)
 {
-    if (!kerningMeasured)
+    if (!exact)
         return 0;
     const quint64 key = quint64(first) << 32 | second;
     auto found = kernings.constFind(key);
@@ -204,6 +204,7 @@ void CharWidths::walkSuffixesOf(const QString &text)
 {
     whole = text;
     islands.clear();
+    estimatedBefore.clear();
     suffixExtents.clear();
     extentsMeasured = 0;
 }
@@ -297,8 +298,25 @@ const CharWidths::Island &CharWidths::islandEndingAt(int end)
     return *islands.insert(end, island);
 }
 
+// The widths of the whole text's characters summed up to each place.
+const QVector<qreal> &CharWidths::estimates()
+{
+    if (estimatedBefore.size() != whole.size() + 1) {
+        estimatedBefore.resize(whole.size() + 1);
+        estimatedBefore[0] = 0;
+        for (int i = 0, length; i < whole.size(); i += length) {
+            estimatedBefore[i + 1] = estimatedBefore[i] + width(codePointAt(whole, i, &length));
+            if (length == 2)
+                estimatedBefore[i + 2] = estimatedBefore[i + 1];
+        }
+    }
+    return estimatedBefore;
+}
+
 qreal CharWidths::islandWidth(int from, int end)
 {
+    if (!exact)
+        return estimates()[end] - estimates()[from];
     const Island &island = islandEndingAt(end);
     const int next =
         int(std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from) - island.cuts.cbegin());
@@ -309,6 +327,15 @@ qreal CharWidths::islandWidth(int from, int end)
 
 int CharWidths::islandPrefixEnd(int from, int end, qreal width)
 {
+    if (!exact) {
+        const QVector<qreal> &before = estimates();
+        int cut = int(std::lower_bound(before.cbegin() + from, before.cbegin() + end, before[from] + width)
+                      - before.cbegin());
+        // Not within a character, nor before its marks.
+        while (cut < end && (whole.at(cut).isLowSurrogate() || whole.at(cut).isMark()))
+            ++cut;
+        return cut;
+    }
     const Island &island = islandEndingAt(end);
     const int next =
         int(std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from) - island.cuts.cbegin());

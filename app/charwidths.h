@@ -16,12 +16,14 @@ class CharWidths
 {
 public:
     // Widths for estimates only take no pair of characters to kern, and lay
-    // out no pair to find out: an emoji's image is decoded for each layout.
-    enum Kerning { Measured, Ignored };
+    // out no pair to find out, and take a right-to-left island to be as wide
+    // as its characters: an emoji's image is decoded for each layout, and an
+    // island as long as the text has thousands of pieces to lay out.
+    enum Accuracy { Exact, Estimate };
 
-    explicit CharWidths(const QFont &font = QFont(), Kerning kerning = Measured)
+    explicit CharWidths(const QFont &font = QFont(), Accuracy accuracy = Exact)
         : drawnFont(font)
-        , kerningMeasured(kerning == Measured)
+        , exact(accuracy == Exact)
     {
     }
 
@@ -102,6 +104,7 @@ private:
     };
     const Island &islandEndingAt(int end);
     qreal wholeWidth(int from, int to) { return pieceWidth(whole.mid(from, to - from)); }
+    const QVector<qreal> &estimates();
 
     static quint64 packed(const QString &text, int from, int to);
     LineExtent charExtent(uint codePoint);
@@ -115,7 +118,8 @@ private:
     QVector<LineExtent> suffixExtents; // of the whole text, by position
     int extentsMeasured = 0;           // of the whole text's characters, from the start
     QFont drawnFont;
-    bool kerningMeasured = true;
+    bool exact = true;
+    QVector<qreal> estimatedBefore; // the widths of the whole text's characters before each place
     QHash<uint, qreal> widths;
     QHash<quint64, qreal> kernings;
     QHash<QString, qreal> pieces;

@@ -555,7 +555,7 @@ CharWidths &SuffixDelegate::widthsFor(const QFont &font, bool *renewed) const
 {
     const bool anew = !charWidths.measures(font);
     if (anew) {
-        charWidths = CharWidths(font, kerning);
+        charWidths = CharWidths(font, accuracy);
         charWidths.walkSuffixesOf(whole);
     }
     if (renewed)

@@ -47,9 +47,9 @@ class SuffixDelegate : public QStyledItemDelegate
     Q_OBJECT
 
 public:
-    explicit SuffixDelegate(QObject *parent = nullptr, CharWidths::Kerning kerning = CharWidths::Measured)
+    explicit SuffixDelegate(QObject *parent = nullptr, CharWidths::Accuracy accuracy = CharWidths::Exact)
         : QStyledItemDelegate(parent)
-        , kerning(kerning)
+        , accuracy(accuracy)
     {
     }
 
@@ -69,7 +69,7 @@ protected:
 
 private:
     QString whole;
-    CharWidths::Kerning kerning;
+    CharWidths::Accuracy accuracy;
     mutable CharWidths charWidths;
 };
 
@@ -82,7 +82,7 @@ class SuffixCellDelegate : public SuffixDelegate
 public:
     // A cell's widths only estimate how much of a suffix to lay out.
     explicit SuffixCellDelegate(QObject *parent = nullptr)
-        : SuffixDelegate(parent, CharWidths::Ignored)
+        : SuffixDelegate(parent, CharWidths::Estimate)
     {
     }
 
