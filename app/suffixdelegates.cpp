@@ -356,7 +356,9 @@ void SuffixDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelI
 // when it elides.
 QString SuffixCellDelegate::beginning(const QStyleOptionViewItem &cell, qreal wideEnough, int atLeast) const
 {
-    if (cell.text.size() <= shortText)
+    // What is known of the whole text holds for its suffixes only; any
+    // other text, as a screen reader may write into a cell, is laid out whole.
+    if (cell.text.size() <= shortText || !wholeText().endsWith(cell.text))
         return cell.text;
     CharWidths &widths = widthsFor(cell.font);
     const int offset = wholeText().size() - cell.text.size();
@@ -542,7 +544,7 @@ void SuffixCellDelegate::setWholeText(const QString &text)
     lineBreaks = QTextBoundaryFinder(QTextBoundaryFinder::Line, wholeText());
     lineBreaks.toEnd();
     lastBreak = lineBreaks.toPreviousBoundary();
-    for (int i = wholeText().size() - 1; i > lastBreak; --i) {
+    for (int i = wholeText().size() - 1; i > qMax(lastBreak, 0); --i) {
         if (endsWord(wholeText().at(i - 1)) && !endsWord(wholeText().at(i))) {
             lastBreak = i;
             break;
