@@ -346,6 +346,13 @@ int CharWidths::islandPrefixEnd(int from, int end, qreal width)
     return k < island.cuts.size() ? island.cuts[k] : end;
 }
 
+QVector<int> CharWidths::islandCuts(int from, int end)
+{
+    const Island &island = islandEndingAt(end);
+    const auto next = std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from);
+    return QVector<int>(next, island.cuts.cend());
+}
+
 QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qreal left, qreal right)
 {
     const Island &island = islandEndingAt(end);

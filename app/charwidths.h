@@ -88,6 +88,9 @@ public:
     // The pieces of that island, left to right, that reach into [left, right]
     // of x from its left edge; blanks between its words are left out.
     QVector<IslandPiece> islandPieces(int from, int end, qreal left, qreal right);
+    // The places within that island from `from` on where its core is cut,
+    // each apart from what precedes it in shaping.
+    QVector<int> islandCuts(int from, int end);
 
 private:
     // A right-to-left island of the whole text. Its core, up to its last

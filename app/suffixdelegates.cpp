@@ -607,6 +607,7 @@ void SuffixRowDelegate::measureAhead(const QFont &font, int parts, int budgetMs)
 void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadlineTimer &deadline) const
 {
     const QString &text = wholeText();
+    measured.measureCut(widths.font(), deadline);
     LineWalk walk(widths, text, measured.to);
     while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
@@ -614,9 +615,8 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
         measured.sum += width;
         if (walk.wasTab()) {
             // Its width counts from the start of the line, not of a chunk.
-            measured.measureChunk(widths.font());
+            measured.cutAtTab();
             measured.qtWidth += width;
-            measured.overhang = 0;
         } else if (!walk.wasIsland() && isColourCluster(text, from, walk.position())) {
             const QString colour = text.mid(from, walk.position() - from);
             if (!measured.colours.contains(colour)) {
@@ -627,6 +627,17 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
             measured.qtWidth += width;
             ++measured.standingIn;
             measured.chunk += QChar::ObjectReplacementCharacter;
+        } else if (walk.wasIsland()) {
+            // An island of right-to-left words may be as long as the text;
+            // its pieces shape apart.
+            int start = from;
+            for (int cut : widths.islandCuts(from, walk.position())) {
+                measured.chunk.append(text.constData() + start, cut - start);
+                start = cut;
+                if (measured.chunk.size() >= measuredChunk)
+                    measured.cutChunk();
+            }
+            measured.chunk.append(text.constData() + start, walk.position() - start);
         } else {
             measured.chunk.append(text.constData() + from, walk.position() - from);
         }
@@ -634,11 +645,12 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
         const bool afterStandIn = measured.chunk.endsWith(QChar::ObjectReplacementCharacter);
         if (measured.chunk.size() >= measuredChunk
             && (afterStandIn || oneScriptAround(text, walk.position())))
-            measured.measureChunk(widths.font());
+            measured.cutChunk();
         if (measured.colourChunk.size() >= measuredColours)
             measured.measureColours(widths.font());
     }
     measured.to = walk.standing();
+    measured.measureCut(widths.font(), deadline);
     widths.measureExtentsUpTo(walk.position(), deadline);
 }
 
@@ -665,15 +677,36 @@ qreal SuffixRowDelegate::MeasuredText::layOutChunk(const QString &text, const QF
     return line.horizontalAdvance();
 }
 
-void SuffixRowDelegate::MeasuredText::measureChunk(const QFont &font)
+void SuffixRowDelegate::MeasuredText::cutChunk()
 {
     if (chunk.isEmpty())
         return;
-    qtWidth += layOutChunk(chunk, font, chunks++, &overhang);
-    if (standingIn > 0)
-        qtWidth -= standingIn * widthAsStyleMeasures(QString(QChar::ObjectReplacementCharacter), font);
+    cut.append(Chunk{chunk, standingIn});
     chunk.clear();
     standingIn = 0;
+}
+
+void SuffixRowDelegate::MeasuredText::cutAtTab()
+{
+    cutChunk();
+    cut.append(Chunk());
+}
+
+void SuffixRowDelegate::MeasuredText::measureCut(const QFont &font, const QDeadlineTimer &deadline)
+{
+    int measured = 0;
+    for (; measured < cut.size() && !deadline.hasExpired(); ++measured) {
+        const Chunk &each = cut.at(measured);
+        if (each.text.isEmpty()) { // a tab, which ends the line so far
+            overhang = 0;
+            continue;
+        }
+        qtWidth += layOutChunk(each.text, font, chunks++, &overhang);
+        if (each.standingIn > 0)
+            qtWidth -=
+                each.standingIn * widthAsStyleMeasures(QString(QChar::ObjectReplacementCharacter), font);
+    }
+    cut.remove(0, measured);
 }
 
 void SuffixRowDelegate::MeasuredText::measureColours(const QFont &font)
@@ -720,7 +753,8 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
         // its tabs and colour pieces, whose widths are summed, and the
         // height of its line on the chunks that reach highest and lowest.
         measureUpTo(widths, wholeText().size());
-        measured.measureChunk(option.font);
+        measured.cutChunk();
+        measured.measureCut(option.font, QDeadlineTimer(QDeadlineTimer::Forever));
         measured.measureColours(option.font);
         QStyleOptionViewItem whole = option;
         initStyleOption(&whole, index);

@@ -163,16 +163,28 @@ private:
         qreal sum = 0;
         qreal qtWidth = 0;  // advance of the chunks measured, and of the tabs and colour pieces as walked
         qreal overhang = 0; // of the last glyph measured past its advance, which Qt adds to a line's width
-        QString chunk;      // walked since the last cut, not yet measured
+        // Text that Qt measures at once, colour pieces standing in for
+        // themselves as object replacement characters; none for a tab.
+        struct Chunk
+        {
+            QString text;
+            int standingIn = 0;
+        };
+        QString chunk; // walked since the last cut
         int standingIn = 0;
+        QVector<Chunk> cut; // not yet measured, in the order of the row
         QSet<QString> colours;
         QString colourChunk; // colour pieces not yet measured, each after a stand-in
         int chunks = 0;      // measured
         Reach highest;
         Reach lowest;
 
-        // Qt's measure of the chunk, or of the colour pieces met, cut there.
-        void measureChunk(const QFont &font);
+        // The chunk cut off, to be measured in its turn, and a tab after it.
+        void cutChunk();
+        void cutAtTab();
+        // Qt's measure of the chunks cut, in their order, within the deadline.
+        void measureCut(const QFont &font, const QDeadlineTimer &deadline);
+        // Qt's measure of the colour pieces met, cut there.
         void measureColours(const QFont &font);
         // A line as high as the whole row.
         QString lineProbe() const;
