@@ -69,10 +69,10 @@ void AnswerArea::prepareFor(const QString &text)
     standIns->prepare(letters, label->font());
 }
 
-void AnswerArea::layOutAhead(int parts, int budgetMs)
+void AnswerArea::layOutAhead(int parts, const QDeadlineTimer &deadline)
 {
-    segments->layOutAhead(parts, QDeadlineTimer(budgetMs));
-    standIns->measureAhead(parts, QDeadlineTimer(budgetMs));
+    segments->layOutAhead(parts, deadline);
+    standIns->measureAhead(parts, deadline);
     if (parts <= 1)
         loadFontsAhead();
 }

@@ -17,6 +17,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBrush>
+#include <QDeadlineTimer>
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
@@ -52,10 +53,9 @@ public:
 
     // The text whose answers come next, to be laid out ahead in that many
     // equal parts, one at each call of layOutAhead, while it is built, each
-    // in no more than budgetMs milliseconds on each kind of text, unless
-    // that is -1.
+    // before the deadline.
     void prepareFor(const QString &text);
-    void layOutAhead(int parts, int budgetMs);
+    void layOutAhead(int parts, const QDeadlineTimer &deadline);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -102,9 +102,9 @@ void MainWindow::setControlsEnabled(bool on)
 
 namespace {
 
-// Milliseconds that a round before the last works ahead at most on each of
-// the list and the answer's letters.
-const int workAheadMs = 8;
+// Milliseconds that a round before the last works ahead at most, on the
+// list and the answer's letters together.
+const int workAheadMs = 16;
 
 // The sentinel ends the engine's text and must occur nowhere else, so a text
 // or a pattern never keeps a U+0000; one can only arrive by pasting, and it
@@ -203,11 +203,12 @@ void MainWindow::workAhead(int fragmentLength, int textLength)
     // A round that meets much to measure leaves some to the rounds after it;
     // the last one does all that is left. The table's cells that the last
     // round laid out anew, about as many as this round's will be, take their
-    // share of the frame first: the first rounds move most rows.
+    // share of the frame first: the first rounds move most rows. What one
+    // part leaves of the time, the other may take.
     const int cellsMs = cellDelegate->takeLayOutMs();
-    const int budgetMs = roundsBeforeLast > 1 ? qMax(0, workAheadMs - cellsMs / 2) : -1;
-    rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast, budgetMs);
-    answerArea->layOutAhead(roundsBeforeLast, budgetMs);
+    const QDeadlineTimer deadline(roundsBeforeLast > 1 ? qMax(0, workAheadMs - cellsMs) : -1);
+    rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast, deadline);
+    answerArea->layOutAhead(roundsBeforeLast, deadline);
 }
 
 void MainWindow::showOrderAndClasses()

@@ -594,11 +594,11 @@ void SuffixRowDelegate::setWidestRow(const QString &text)
     walked.clear();
 }
 
-void SuffixRowDelegate::measureAhead(const QFont &font, int parts, int budgetMs)
+void SuffixRowDelegate::measureAhead(const QFont &font, int parts, const QDeadlineTimer &deadline)
 {
     CharWidths &widths = rowWidthsFor(font);
     const int left = wholeText().size() - measured.to.next;
-    measureUpTo(widths, measured.to.next + (left + parts - 1) / qMax(1, parts), QDeadlineTimer(budgetMs));
+    measureUpTo(widths, measured.to.next + (left + parts - 1) / qMax(1, parts), deadline);
 }
 
 // Walks the widest row on from where its measuring stood, up to end at

@@ -126,9 +126,9 @@ public:
     void setWidestRow(const QString &text);
     // Measures one of that many equal parts of what is left of the widest
     // row to measure in the font, ahead of the list's asking for its size,
-    // so that the step that fills the list need not measure all of it; in
-    // no more than budgetMs milliseconds, unless that is -1.
-    void measureAhead(const QFont &font, int parts, int budgetMs);
+    // so that the step that fills the list need not measure all of it;
+    // before the deadline.
+    void measureAhead(const QFont &font, int parts, const QDeadlineTimer &deadline);
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
