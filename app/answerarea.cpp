@@ -211,14 +211,13 @@ void AnswerArea::cutIntoChunks()
     }
     if (runHasLetters)
         addGlyphChunks(line, runStart, block.length() - 1 - runStart, runColour);
-    // Drawn left to right, as the line draws its items where nothing runs
-    // right to left, so that where neighbours overlap, the right one is on
-    // top. Glyphs that start where a stand-in starts, marks of zero advance
-    // from the cluster before it, came before it.
-    if (!places.isEmpty())
-        std::stable_sort(chunks.begin(), chunks.end(), [](const GlyphChunk &a, const GlyphChunk &b) {
-            return a.left < b.left || (a.left == b.left && a.cluster.isEmpty() && !b.cluster.isEmpty());
-        });
+    // Drawn left to right, as the line draws its items whatever their
+    // direction, so that where neighbours overlap, the right one is on top.
+    // Glyphs that start where a stand-in starts, marks of zero advance from
+    // the cluster before it, came before it.
+    std::stable_sort(chunks.begin(), chunks.end(), [](const GlyphChunk &a, const GlyphChunk &b) {
+        return a.left < b.left || (a.left == b.left && a.cluster.isEmpty() && !b.cluster.isEmpty());
+    });
 }
 
 void AnswerArea::addGlyphChunks(const QTextLine &line, int from, int length, const QBrush &colour)

@@ -324,9 +324,14 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
 
 // Where Qt's line of the block splits an item of letters that goes on: a
 // run of one script, without a tab or a change of format, every 4096 code
-// units from its start.
+// units from its start. Where letters may run right to left, an item also
+// starts where the direction changes, which only the whole bidirectional
+// algorithm knows: no segment starts softly there, and Qt's line and the
+// stand-ins' line split the letters left alike by themselves.
 QVector<int> AnswerSegments::itemSplits(const QTextBlock &block) const
 {
+    if (mayReorder)
+        return {};
     QVector<int> starts = scriptChanges;
     for (int tab = line.indexOf(QLatin1Char('\t')); tab >= 0; tab = line.indexOf(QLatin1Char('\t'), tab + 1))
         starts << tab << tab + 1;

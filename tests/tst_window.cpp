@@ -534,6 +534,15 @@ void TestWindow::answers_data()
     QString kerned = oracle::TextSource(22).text(9000, "AVWTYavwtyeo.,ffi ");
     kerned.replace(4095, 2, "AV");
     QTest::newRow("one script, longer than the items Qt shapes at once") << kerned << kerned.mid(8800, 7);
+    // Numbers among Arabic words start items of their own, so Qt splits
+    // none; the occurrences come after the first 4096 letters, a red
+    // tatweel joined to black letters on either side.
+    const QString arabic = oracle::TextSource(5)
+                               .text(4400, QString::fromUtf8("كتب |جميلة |في |قلم |2026 |سلام ").split('|'))
+                               .replace(4094, 4, QString::fromUtf8("كتاب"))
+        + QString::fromUtf8("ري نثف قـؾمؿع ؽدؼ ").repeated(3);
+    QTest::newRow("Arabic words with numbers, longer than the items Qt shapes at once")
+        << arabic << QString::fromUtf8("ـؾم");
     QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
 }
 
