@@ -36,18 +36,125 @@ bool hasScriptOfItsOwn(uint codePoint)
     return QChar::script(codePoint) > QChar::Script_Common;
 }
 
-QTextLine layOutLine(QTextLayout &layout, const QFont &font)
+QTextLine layOutLine(QTextLayout &layout, const QFont &font, Qt::LayoutDirection direction = Qt::LeftToRight)
 {
     layout.setFont(font);
     QTextOption option;
     option.setWrapMode(QTextOption::ManualWrap);
-    option.setTextDirection(Qt::LeftToRight);
+    option.setTextDirection(direction);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
     layout.setTextOption(option);
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
     return line;
+}
+
+// Whether the letters run right to left throughout, with nothing in them
+// that the bidirectional algorithm places by rules that bidiLevels leaves
+// out: letters that run left to right, brackets, tabs, controls and
+// explicit directions.
+bool runsRightToLeftOnly(const QString &letters)
+{
+    bool rightToLeft = false;
+    for (int i = 0, length; i < letters.size(); i += length) {
+        const uint c = codePointAt(letters, i, &length);
+        switch (QChar::direction(c)) {
+        case QChar::DirR:
+        case QChar::DirAL:
+            rightToLeft = true;
+            break;
+        case QChar::DirEN:
+        case QChar::DirES:
+        case QChar::DirET:
+        case QChar::DirAN:
+        case QChar::DirCS:
+        case QChar::DirNSM:
+        case QChar::DirWS:
+            break;
+        case QChar::DirON:
+            if (QChar::mirroredChar(c) != c
+                && (QChar::category(c) == QChar::Punctuation_Open
+                    || QChar::category(c) == QChar::Punctuation_Close))
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return rightToLeft;
+}
+
+// The bidirectional algorithm's levels for a line that runs left to right
+// and ends as if a left-to-right letter came next, as the mark before the
+// answer's positions makes it, and whose letters run right to left only: its
+// weak rules, its neutral rules and its implicit levels.
+QVector<int> bidiLevels(const QString &line)
+{
+    const int n = line.size();
+    QVector<QChar::Direction> types(n);
+    for (int i = 0, length; i < n; i += length) {
+        const QChar::Direction type = QChar::direction(codePointAt(line, i, &length));
+        std::fill_n(types.begin() + i, length, type);
+    }
+    QChar::Direction before = QChar::DirL;
+    for (QChar::Direction &type : types) { // marks as what they are on
+        if (type == QChar::DirNSM)
+            type = before;
+        before = type;
+    }
+    QChar::Direction strong = QChar::DirL;
+    for (QChar::Direction &type : types) { // numbers after Arabic letters
+        if (type == QChar::DirL || type == QChar::DirR || type == QChar::DirAL)
+            strong = type;
+        else if (type == QChar::DirEN && strong == QChar::DirAL)
+            type = QChar::DirAN;
+        if (type == QChar::DirAL)
+            type = QChar::DirR;
+    }
+    for (int i = 1; i + 1 < n; ++i) { // a separator within a number
+        const bool between = types[i - 1] == types[i + 1];
+        if ((types[i] == QChar::DirES && between && types[i - 1] == QChar::DirEN)
+            || (types[i] == QChar::DirCS && between
+                && (types[i - 1] == QChar::DirEN || types[i - 1] == QChar::DirAN)))
+            types[i] = types[i - 1];
+    }
+    for (int i = 0; i < n; ++i) { // terminators next to a number
+        if (types[i] != QChar::DirET)
+            continue;
+        int end = i;
+        while (end < n && types[end] == QChar::DirET)
+            ++end;
+        if ((i > 0 && types[i - 1] == QChar::DirEN) || (end < n && types[end] == QChar::DirEN))
+            std::fill(types.begin() + i, types.begin() + end, QChar::DirEN);
+        i = end;
+    }
+    for (QChar::Direction &type : types) { // other separators and terminators
+        if (type == QChar::DirES || type == QChar::DirET || type == QChar::DirCS)
+            type = QChar::DirON;
+    }
+    strong = QChar::DirL;
+    for (QChar::Direction &type : types) { // numbers after left-to-right letters
+        if (type == QChar::DirL || type == QChar::DirR)
+            strong = type;
+        else if (type == QChar::DirEN && strong == QChar::DirL)
+            type = QChar::DirL;
+    }
+    const auto side = [&types, n](int i) {
+        return i < 0 || i >= n || types[i] == QChar::DirL ? QChar::DirL : QChar::DirR;
+    };
+    for (int i = 0; i < n;) { // neutrals by their neighbours, else left to right
+        int end = i;
+        while (end < n && (types[end] == QChar::DirON || types[end] == QChar::DirWS))
+            ++end;
+        std::fill(types.begin() + i, types.begin() + end, side(i - 1) == side(end) ? side(end) : QChar::DirL);
+        i = end + 1;
+    }
+    QVector<int> levels(n);
+    std::transform(types.cbegin(), types.cend(), levels.begin(), [](QChar::Direction type) {
+        return type == QChar::DirL ? 0 : type == QChar::DirR ? 1 : 2;
+    });
+    return levels;
 }
 
 } // namespace
@@ -67,8 +174,11 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     lastPlace = -1;
     lastTab = -1;
     scriptChanges.clear();
+    levelChanges.clear();
     segments.clear();
     placed.clear();
+    mayReorder = ::mayReorder(line.mid(from));
+    rightToLeftOnly = runsRightToLeftOnly(line.mid(from));
     bool explicitDirection = false;
     for (int i = from, length; i < line.size() && !explicitDirection; i += length)
         explicitDirection = isExplicitDirection(codePointAt(line, i, &length));
@@ -76,7 +186,13 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
         scanned = line.size();
         return;
     }
-    mayReorder = ::mayReorder(line.mid(from));
+    if (rightToLeftOnly) {
+        const QVector<int> levels = bidiLevels(line);
+        for (int i = qMax(from, 1); i < line.size(); ++i) {
+            if (levels[i] != levels[i - 1])
+                levelChanges << i;
+        }
+    }
     QTextLayout heading(line.left(from));
     const QTextLine headingLine = layOutLine(heading, font);
     headingAscent = headingLine.ascent();
@@ -144,9 +260,15 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
         const bool newScript = scriptBefore != QChar::script(c);
         if (newScript && hasScriptOfItsOwn(c) && !isMark(c) && scriptBefore > QChar::Script_Common)
             scriptChanges << i;
+        // Where letters run right to left only, a word's first letter after
+        // another word's, both on the same side of what is laid out apart.
+        const bool rightToLeftWord = rightToLeftOnly && i >= lettersFrom && isRightToLeftLetter(c)
+            && (directionBefore == QChar::DirR || directionBefore == QChar::DirAL)
+            && QChar(line.at(i - 1)).isSpace();
         // A script whose letters all join would have every letter tried.
         *soft = false;
-        if (leftToRightLetter && !newScript && !mayReorder && i >= softFrom && softTries < mostSoftTries) {
+        if (((leftToRightLetter && !newScript && !mayReorder) || rightToLeftWord) && i >= softFrom
+            && softTries < mostSoftTries) {
             ++softTries;
             *soft = cutsApart(i);
         }
@@ -188,24 +310,36 @@ QVector<std::tuple<qreal, QString, quint32>> placedGlyphs(const QTextLine &line,
 }
 
 // Whether the letters on either side of i shape apart: laid out cut at i,
-// a few dozen of them show the same glyphs in the same places as uncut.
+// a few dozen of them show the same glyphs in the same places as uncut, in
+// the direction of the letter at i.
 bool AnswerSegments::cutsApart(int i) const
 {
     const int from = qMax(lettersFrom, i - 16);
     const int to = qMin(int(line.size()), i + 16);
+    const Qt::LayoutDirection direction = directionAt(i);
     QTextLayout whole(line.mid(from, to - from)), before(line.mid(from, i - from)),
         after(line.mid(i, to - i));
-    const QTextLine beforeLine = layOutLine(before, font);
-    QVector<std::tuple<qreal, QString, quint32>> cut = placedGlyphs(beforeLine, 0);
-    cut += placedGlyphs(layOutLine(after, font), beforeLine.horizontalAdvance());
+    const QTextLine beforeLine = layOutLine(before, font, direction);
+    const QTextLine afterLine = layOutLine(after, font, direction);
+    const bool leftToRight = direction == Qt::LeftToRight;
+    QVector<std::tuple<qreal, QString, quint32>> cut =
+        placedGlyphs(beforeLine, leftToRight ? 0 : afterLine.horizontalAdvance());
+    cut += placedGlyphs(afterLine, leftToRight ? beforeLine.horizontalAdvance() : 0);
     std::sort(cut.begin(), cut.end());
-    return placedGlyphs(layOutLine(whole, font), 0) == cut;
+    return placedGlyphs(layOutLine(whole, font, direction), 0) == cut;
+}
+
+// Segments run in the direction of the letter they start with.
+Qt::LayoutDirection AnswerSegments::directionAt(int i) const
+{
+    int length;
+    return isRightToLeftLetter(codePointAt(line, i, &length)) ? Qt::RightToLeft : Qt::LeftToRight;
 }
 
 AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
 {
     QTextLayout layout(line.mid(start, end - start));
-    const QTextLine laid = layOutLine(layout, font);
+    const QTextLine laid = layOutLine(layout, font, directionAt(start));
     Segment segment{start, end, laid.horizontalAdvance(), laid.ascent(), laid.descent(), laid.leading(), {}};
     for (const QGlyphRun &run : laid.glyphRuns()) {
         const QVector<quint32> indexes = run.glyphIndexes();
@@ -323,16 +457,16 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
 }
 
 // Where Qt's line of the block splits an item of letters that goes on: a
-// run of one script, without a tab or a change of format, every 4096 code
-// units from its start. Where letters may run right to left, an item also
-// starts where the direction changes, which only the whole bidirectional
-// algorithm knows: no segment starts softly there, and Qt's line and the
-// stand-ins' line split the letters left alike by themselves.
+// run of one script and one direction, without a tab or a change of format,
+// every 4096 code units from its start. Where letters run both ways, the
+// whole bidirectional algorithm knows where the direction changes: no
+// segment starts softly there, and Qt's line and the stand-ins' line split
+// the letters left alike by themselves.
 QVector<int> AnswerSegments::itemSplits(const QTextBlock &block) const
 {
-    if (mayReorder)
+    if (mayReorder && !rightToLeftOnly)
         return {};
-    QVector<int> starts = scriptChanges;
+    QVector<int> starts = scriptChanges + levelChanges;
     for (int tab = line.indexOf(QLatin1Char('\t')); tab >= 0; tab = line.indexOf(QLatin1Char('\t'), tab + 1))
         starts << tab << tab + 1;
     int format = -1;

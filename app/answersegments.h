@@ -11,10 +11,14 @@
 // across, nor reordered, nor does either side take its script from the
 // other. In a line that runs left to right throughout, a segment may also
 // begin at a letter that shapes apart from the letters before it, as a few
-// dozen letters laid out cut there show; but Qt's line splits an item that
-// goes on every 4096 code units from its start, which the occurrences move,
-// so such a segment stands in only where no split falls within it, and the
-// letters left are split where Qt's line splits them.
+// dozen letters laid out cut there show. So may a word after a word where
+// the letters run right to left only (Arabic, Hebrew, with numbers): such a
+// segment is laid out right to left, and its object, between right-to-left
+// letters, runs right to left with them, in their place. But Qt's line
+// splits an item that goes on every 4096 code units from its start, which
+// the occurrences and the changes of direction move, so such a segment
+// stands in only where no split falls within it, and the letters left are
+// split where Qt's line splits them.
 // When the answer comes, each segment in one colour stands in for its letters
 // as one object as wide as they are, and is drawn from the glyphs it kept.
 //
@@ -100,6 +104,7 @@ private:
     Segment laidOut(int start, int end) const;
     int nextPlace(int softFrom, bool *soft);
     bool cutsApart(int i) const;
+    Qt::LayoutDirection directionAt(int i) const;
     QVector<int> itemSplits(const QTextBlock &block) const;
     void addSegment(int start, int end);
     QVector<int> heightWitnesses() const;
@@ -111,6 +116,8 @@ private:
     qreal headingDescent = 0;
     qreal headingLeading = 0;
     bool mayReorder = false;
+    bool rightToLeftOnly = false; // after the heading
+    QVector<int> levelChanges;    // where Qt's line starts an item for a new direction
     int lettersFrom = 0;
     // Where the search for places stands, and what it found before there:
     // the script and the direction of the letters, the closing brackets awaited.
