@@ -174,43 +174,39 @@ bool AnswerArea::eventFilter(QObject *watched, QEvent *event)
 // The line's glyphs in chunks of one colour and a few dozen glyphs each, and
 // a chunk for each stand-in, with how far each reaches, so that a repaint
 // draws only the chunks in view, in whatever order and direction the line
-// puts the letters. The glyphs are asked for by runs of one colour, each of
-// which takes a walk over the whole line.
+// puts the letters. The line is walked twice, whatever number of colours it
+// changes: once for its glyphs, item by item, and once drawn nowhere, for
+// the colour of each item.
 void AnswerArea::cutIntoChunks()
 {
     const QTextBlock block = shown->firstBlock();
     const QTextLine line = block.layout()->lineAt(0);
-    drawNowhere(line);
+    const QVector<DrawnSpan> spans = drawNowhere(line);
     QHash<int, qreal> places = standIns->places();
     places.insert(segments->places());
-    // The glyphs of a run of one colour, unless it is all stand-ins.
-    int runStart = 0;
-    QBrush runColour;
-    bool runHasLetters = false;
+    const qreal reach = overhang(line);
+    const QPointF baseline(0, line.y() + line.ascent());
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
-        const QBrush colour = format.foreground();
-        const int start = fragment.position() - block.position();
-        if (colour != runColour) {
-            if (runHasLetters)
-                addGlyphChunks(line, runStart, start - runStart, runColour);
-            runStart = start;
-            runColour = colour;
-            runHasLetters = false;
-        }
-        runHasLetters = runHasLetters || format.objectType() == QTextFormat::NoObject;
+        if (format.objectType() == QTextFormat::NoObject)
+            continue;
         const qreal x = places.value(fragment.position());
         for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(format))
-            addClusterChunk(line, cluster.text, x + cluster.x, colour);
-        const qreal reach = overhang(line);
-        const QPointF origin(x, line.y() + line.ascent());
+            addClusterChunk(line, cluster.text, x + cluster.x, format.foreground());
         for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format))
-            chunks.append(
-                {glyphs.run, colour, x + glyphs.left - reach, x + glyphs.right + reach, QString(), origin});
+            chunks.append({glyphs.run, format.foreground(), x + glyphs.left - reach, x + glyphs.right + reach,
+                           QString(), baseline + QPointF(x, 0)});
     }
-    if (runHasLetters)
-        addGlyphChunks(line, runStart, block.length() - 1 - runStart, runColour);
+    // The runs and the drawn pieces come item by item, left to right: a run
+    // takes the colour of the piece its item's middle falls in.
+    auto span = spans.cbegin();
+    for (const QGlyphRun &run : line.glyphRuns()) {
+        const qreal middle = run.boundingRect().center().x();
+        while (span + 1 != spans.cend() && span->right < middle)
+            ++span;
+        addGlyphChunks(run, span != spans.cend() ? span->colour : QBrush(), reach);
+    }
     // Drawn left to right, as the line draws its items whatever their
     // direction, so that where neighbours overlap, the right one is on top.
     // Glyphs that start where a stand-in starts, marks of zero advance from
@@ -220,25 +216,20 @@ void AnswerArea::cutIntoChunks()
     });
 }
 
-void AnswerArea::addGlyphChunks(const QTextLine &line, int from, int length, const QBrush &colour)
+void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach)
 {
-    if (length <= 0)
-        return;
-    const qreal reach = overhang(line);
-    for (const QGlyphRun &run : line.glyphRuns(from, length)) {
-        const QVector<quint32> glyphs = run.glyphIndexes();
-        const QVector<QPointF> positions = run.positions();
-        for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
-            GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF()};
-            chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
-            chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
-            const auto [leftmost, rightmost] =
-                std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
-                                    [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
-            chunk.left = leftmost->x() - reach;
-            chunk.right = rightmost->x() + reach;
-            chunks.append(chunk);
-        }
+    const QVector<quint32> glyphs = run.glyphIndexes();
+    const QVector<QPointF> positions = run.positions();
+    for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
+        GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF()};
+        chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
+        chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
+        const auto [leftmost, rightmost] =
+            std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
+                                [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+        chunk.left = leftmost->x() - reach;
+        chunk.right = rightmost->x() + reach;
+        chunks.append(chunk);
     }
 }
 

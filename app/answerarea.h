@@ -89,7 +89,7 @@ private:
         // a cluster where its baseline starts.
         QPointF origin;
     };
-    void addGlyphChunks(const QTextLine &line, int from, int length, const QBrush &colour);
+    void addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach);
     void addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour);
     QPen penFor(const QBrush &colour, const QStyleOption &option) const;
 

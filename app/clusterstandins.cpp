@@ -29,14 +29,20 @@ public:
     bool end() override { return true; }
     void updateState(const QPaintEngineState &) override { }
     void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override { }
-    void drawTextItem(const QPointF &, const QTextItem &) override { }
+    void drawTextItem(const QPointF &at, const QTextItem &item) override
+    {
+        spans.append({at.x(), at.x() + item.width(), painter()->pen().brush()});
+    }
     Type type() const override { return QPaintEngine::User; }
+
+    QVector<DrawnSpan> spans;
 };
 
 class NoPaintDevice : public QPaintDevice
 {
 public:
     QPaintEngine *paintEngine() const override { return &engine; }
+    const QVector<DrawnSpan> &drawnSpans() const { return engine.spans; }
 
 protected:
     int metric(PaintDeviceMetric metric) const override
@@ -248,11 +254,15 @@ QSizeF ClusterStandIns::intrinsicSize(QTextDocument *, int, const QTextFormat &f
     return QSizeF(runWidths.value(runNumber(format)), 0);
 }
 
-void drawNowhere(const QTextLine &line)
+QVector<DrawnSpan> drawNowhere(const QTextLine &line)
 {
     NoPaintDevice nowhere;
     QPainter painter(&nowhere);
+    // Letters of no colour of their own are drawn with this pen, of none.
+    painter.setPen(QPen(QBrush(), 0));
     line.draw(&painter, QPointF());
+    painter.end();
+    return nowhere.drawnSpans();
 }
 
 void ClusterStandIns::drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,

@@ -18,6 +18,7 @@
 #include "charwidths.h"
 #include "linewalk.h"
 
+#include <QBrush>
 #include <QDeadlineTimer>
 #include <QGlyphRun>
 #include <QHash>
@@ -119,8 +120,18 @@ private:
     QHash<QString, KeptCluster> keptClusters;
 };
 
+// A piece of a line that its drawing drew in one colour, or in the
+// painter's own pen where the colour is none.
+struct DrawnSpan
+{
+    qreal left;
+    qreal right;
+    QBrush colour;
+};
+
 // Draws the line through a device that renders nothing: the handlers of its
-// objects learn where they stand, and no glyph is rendered.
-void drawNowhere(const QTextLine &line);
+// objects learn where they stand, and no glyph is rendered. Returns the
+// pieces of letters it drew, left to right, as the line draws its items.
+QVector<DrawnSpan> drawNowhere(const QTextLine &line);
 
 #endif // CLUSTERSTANDINS_H
