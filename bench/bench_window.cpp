@@ -28,7 +28,9 @@
 // sequences, skin tones, flags, a few letters), "hebrew-words" (with
 // numbers), "arabic-words", "cjk" (Han and kana), "devanagari" (syllables,
 // conjuncts among them), "thai" (with marks), "combining" (Latin letters
-// with combining accents) and "mixed" (words of eight scripts, spaces, tabs).
+// with combining accents) and "mixed" (words of eight scripts, spaces, tabs);
+// or "alternating", "ab" again and again, whose pattern occurs at every
+// other letter, so that the answer changes colour at every letter.
 
 #include "mainwindow.h"
 
@@ -126,6 +128,8 @@ QString textUnit(std::mt19937 &random, const QString &kind)
             append(unit, pick(random, 0x0300, 0x036F));
         return unit;
     }
+    if (kind == QLatin1String("alternating"))
+        return QStringLiteral("ab");
     if (kind == QLatin1String("mixed")) {
         static const std::vector<std::pair<uint, uint>> scripts = {
             {'a', 'z'},       {0x0430, 0x044F}, {0x03B1, 0x03C9}, {0x05D0, 0x05EA},
