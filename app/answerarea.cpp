@@ -258,6 +258,9 @@ void AnswerArea::paintEvent(QPaintEvent *event)
     option.initFrom(label);
     QPainter painter(viewport());
     painter.translate(labelRect.left(), labelRect.top() + top);
+    // The label clips its text at the top of its line: marks stacked high
+    // over a letter show no higher.
+    painter.setClipRect(QRectF(0, 0, labelRect.width(), labelRect.height()));
     for (const GlyphChunk &chunk : qAsConst(chunks)) {
         if (chunk.right < left || chunk.left > right)
             continue;
