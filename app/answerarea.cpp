@@ -175,13 +175,14 @@ bool AnswerArea::eventFilter(QObject *watched, QEvent *event)
 // a chunk for each stand-in, with how far each reaches, so that a repaint
 // draws only the chunks in view, in whatever order and direction the line
 // puts the letters. The line is walked twice, whatever number of colours it
-// changes: once for its glyphs, item by item, and once drawn nowhere, for
-// the colour of each item.
+// changes: once for its glyphs, in runs of one item and one font each, left
+// to right, and once drawn nowhere, which draws the same runs in the same
+// order, each in its colour.
 void AnswerArea::cutIntoChunks()
 {
     const QTextBlock block = shown->firstBlock();
     const QTextLine line = block.layout()->lineAt(0);
-    const QVector<DrawnSpan> spans = drawNowhere(line);
+    const QVector<QBrush> colours = drawNowhere(line);
     QHash<int, qreal> places = standIns->places();
     places.insert(segments->places());
     const qreal reach = overhang(line);
@@ -198,15 +199,9 @@ void AnswerArea::cutIntoChunks()
             chunks.append({glyphs.run, format.foreground(), x + glyphs.left - reach, x + glyphs.right + reach,
                            QString(), baseline + QPointF(x, 0)});
     }
-    // The runs and the drawn pieces come item by item, left to right: a run
-    // takes the colour of the piece its item's middle falls in.
-    auto span = spans.cbegin();
-    for (const QGlyphRun &run : line.glyphRuns()) {
-        const qreal middle = run.boundingRect().center().x();
-        while (span + 1 != spans.cend() && span->right < middle)
-            ++span;
-        addGlyphChunks(run, span != spans.cend() ? span->colour : QBrush(), reach);
-    }
+    const QList<QGlyphRun> runs = line.glyphRuns();
+    for (int i = 0; i < runs.size(); ++i)
+        addGlyphChunks(runs.at(i), colours.value(i), reach);
     // Drawn left to right, as the line draws its items whatever their
     // direction, so that where neighbours overlap, the right one is on top.
     // Glyphs that start where a stand-in starts, marks of zero advance from

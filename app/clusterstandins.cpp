@@ -29,20 +29,20 @@ public:
     bool end() override { return true; }
     void updateState(const QPaintEngineState &) override { }
     void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override { }
-    void drawTextItem(const QPointF &at, const QTextItem &item) override
+    void drawTextItem(const QPointF &, const QTextItem &) override
     {
-        spans.append({at.x(), at.x() + item.width(), painter()->pen().brush()});
+        colours.append(painter()->pen().brush());
     }
     Type type() const override { return QPaintEngine::User; }
 
-    QVector<DrawnSpan> spans;
+    QVector<QBrush> colours;
 };
 
 class NoPaintDevice : public QPaintDevice
 {
 public:
     QPaintEngine *paintEngine() const override { return &engine; }
-    const QVector<DrawnSpan> &drawnSpans() const { return engine.spans; }
+    const QVector<QBrush> &drawnColours() const { return engine.colours; }
 
 protected:
     int metric(PaintDeviceMetric metric) const override
@@ -254,7 +254,7 @@ QSizeF ClusterStandIns::intrinsicSize(QTextDocument *, int, const QTextFormat &f
     return QSizeF(runWidths.value(runNumber(format)), 0);
 }
 
-QVector<DrawnSpan> drawNowhere(const QTextLine &line)
+QVector<QBrush> drawNowhere(const QTextLine &line)
 {
     NoPaintDevice nowhere;
     QPainter painter(&nowhere);
@@ -262,7 +262,7 @@ QVector<DrawnSpan> drawNowhere(const QTextLine &line)
     painter.setPen(QPen(QBrush(), 0));
     line.draw(&painter, QPointF());
     painter.end();
-    return nowhere.drawnSpans();
+    return nowhere.drawnColours();
 }
 
 void ClusterStandIns::drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,

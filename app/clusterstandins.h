@@ -120,18 +120,11 @@ private:
     QHash<QString, KeptCluster> keptClusters;
 };
 
-// A piece of a line that its drawing drew in one colour, or in the
-// painter's own pen where the colour is none.
-struct DrawnSpan
-{
-    qreal left;
-    qreal right;
-    QBrush colour;
-};
-
 // Draws the line through a device that renders nothing: the handlers of its
 // objects learn where they stand, and no glyph is rendered. Returns the
-// pieces of letters it drew, left to right, as the line draws its items.
-QVector<DrawnSpan> drawNowhere(const QTextLine &line);
+// colour of each piece of letters it drew, in one font each, in the order it
+// drew them, which is the order of the line's glyph runs; none where a
+// piece has no colour of its own.
+QVector<QBrush> drawNowhere(const QTextLine &line);
 
 #endif // CLUSTERSTANDINS_H

@@ -543,6 +543,7 @@ void TestWindow::answers_data()
         + QString::fromUtf8("ري نثف قـؾمؿع ؽدؼ ").repeated(3);
     QTest::newRow("Arabic words with numbers, longer than the items Qt shapes at once")
         << arabic << QString::fromUtf8("ـؾم");
+    QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
         << "a" + QString(99, QChar(0x0301)) + "b" << QString("a") + QChar(0x0301);
     QTest::newRow("U+0000 pasted: removed") << QString("ab") + QChar(0) + "b" << QString("b") + QChar(0);
