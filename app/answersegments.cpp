@@ -50,20 +50,34 @@ QTextLine layOutLine(QTextLayout &layout, const QFont &font, Qt::LayoutDirection
     return line;
 }
 
+// Where Qt's line starts its bidirectional algorithm: at the last code unit
+// from U+0590 on that runs right to left, or -1 when there is none and the
+// whole line runs left to right. Right-to-left letters outside the Basic
+// Multilingual Plane alone do not start it.
+int lastBidiStart(const QString &line)
+{
+    for (int i = line.size() - 1; i >= 0; --i) {
+        const QChar::Direction direction = line.at(i).direction();
+        if (line.at(i).unicode() >= 0x590
+            && (direction == QChar::DirR || direction == QChar::DirAL || direction == QChar::DirAN))
+            return i;
+    }
+    return -1;
+}
+
 // Whether the letters run right to left throughout, with nothing in them
 // that the bidirectional algorithm places by rules that bidiLevels leaves
 // out: letters that run left to right, brackets, tabs, controls and
 // explicit directions.
 bool runsRightToLeftOnly(const QString &letters)
 {
-    bool rightToLeft = false;
+    if (lastBidiStart(letters) < 0)
+        return false;
     for (int i = 0, length; i < letters.size(); i += length) {
         const uint c = codePointAt(letters, i, &length);
         switch (QChar::direction(c)) {
         case QChar::DirR:
         case QChar::DirAL:
-            rightToLeft = true;
-            break;
         case QChar::DirEN:
         case QChar::DirES:
         case QChar::DirET:
@@ -82,7 +96,7 @@ bool runsRightToLeftOnly(const QString &letters)
             return false;
         }
     }
-    return rightToLeft;
+    return true;
 }
 
 // The bidirectional algorithm's levels for a line that runs left to right
@@ -179,6 +193,7 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     placed.clear();
     mayReorder = ::mayReorder(line.mid(from));
     rightToLeftOnly = runsRightToLeftOnly(line.mid(from));
+    bidiStart = lastBidiStart(line);
     bool explicitDirection = false;
     for (int i = from, length; i < line.size() && !explicitDirection; i += length)
         explicitDirection = isExplicitDirection(codePointAt(line, i, &length));
@@ -426,10 +441,14 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
         const QTextFragment fragment = fragments.fragment();
         split = std::upper_bound(split, splits.cend(), segment.start);
         const bool splitWithin = segment.softStart && split != splits.cend() && *split < segment.end;
+        const bool startsBidi = segment.start <= bidiStart && bidiStart < segment.end;
         if (fragment.position() + fragment.length() >= block.position() + segment.end
-            && !witnesses.contains(i) && !splitWithin)
+            && !witnesses.contains(i) && !splitWithin && !startsBidi)
             standing << qMakePair(i, fragment.charFormat());
     }
+    // A line without stand-ins is the label's own, and Qt splits it alike.
+    if (standing.isEmpty())
+        return;
     QTextCursor cursor(document);
     cursor.beginEditBlock();
     // Where Qt's line splits an item of letters that go on, the letters left

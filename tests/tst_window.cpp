@@ -543,6 +543,14 @@ void TestWindow::answers_data()
         + QString::fromUtf8("ري نثف قـؾمؿع ؽدؼ ").repeated(3);
     QTest::newRow("Arabic words with numbers, longer than the items Qt shapes at once")
         << arabic << QString::fromUtf8("ـؾم");
+    // Right-to-left letters outside the Basic Multilingual Plane alone do
+    // not start Qt's bidirectional algorithm, one Hebrew letter does.
+    const QString kharoshthi = QString::fromUtf8("𐨐𐨑𐨒𐨓 ");
+    QTest::newRow("Kharoshthi words, which Qt's line runs left to right") << kharoshthi.repeated(130) << "x";
+    QTest::newRow("Kharoshthi words around the one Hebrew letter that has them run right to left")
+        << kharoshthi.repeated(70) + QString::fromUtf8("א ") + kharoshthi.repeated(70) << "x";
+    QTest::newRow("an emoji, then Arabic letters, longer than the items Qt shapes at once")
+        << QString::fromUtf8("1 😀 ") + QString(4200, QChar(0x0628)) << "x";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
         << "a" + QString(99, QChar(0x0301)) + "b" << QString("a") + QChar(0x0301);
