@@ -50,11 +50,11 @@ QTextLine layOutLine(QTextLayout &layout, const QFont &font, Qt::LayoutDirection
     return line;
 }
 
-// Where Qt's line starts its bidirectional algorithm: at the last code unit
-// from U+0590 on that runs right to left, or -1 when there is none and the
-// whole line runs left to right. Right-to-left letters outside the Basic
-// Multilingual Plane alone do not start it.
-int lastBidiStart(const QString &line)
+// The last code unit of the line that has Qt run its bidirectional
+// algorithm over it: one from U+0590 on that runs right to left; -1 when
+// there is none, and the whole line runs left to right. Right-to-left
+// letters outside the Basic Multilingual Plane have it run by none.
+int lastBidiTrigger(const QString &line)
 {
     for (int i = line.size() - 1; i >= 0; --i) {
         const QChar::Direction direction = line.at(i).direction();
@@ -65,13 +65,13 @@ int lastBidiStart(const QString &line)
     return -1;
 }
 
-// Whether the letters run right to left throughout, with nothing in them
-// that the bidirectional algorithm places by rules that bidiLevels leaves
-// out: letters that run left to right, brackets, tabs, controls and
-// explicit directions.
+// Whether Qt runs its bidirectional algorithm over the letters and they run
+// right to left throughout, with nothing in them that the algorithm places
+// by rules that bidiLevels leaves out: letters that run left to right,
+// brackets, tabs, controls and explicit directions.
 bool runsRightToLeftOnly(const QString &letters)
 {
-    if (lastBidiStart(letters) < 0)
+    if (lastBidiTrigger(letters) < 0)
         return false;
     for (int i = 0, length; i < letters.size(); i += length) {
         const uint c = codePointAt(letters, i, &length);
@@ -193,7 +193,7 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     placed.clear();
     mayReorder = ::mayReorder(line.mid(from));
     rightToLeftOnly = runsRightToLeftOnly(line.mid(from));
-    bidiStart = lastBidiStart(line);
+    bidiTrigger = lastBidiTrigger(line);
     bool explicitDirection = false;
     for (int i = from, length; i < line.size() && !explicitDirection; i += length)
         explicitDirection = isExplicitDirection(codePointAt(line, i, &length));
@@ -275,8 +275,9 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
         const bool newScript = scriptBefore != QChar::script(c);
         if (newScript && hasScriptOfItsOwn(c) && !isMark(c) && scriptBefore > QChar::Script_Common)
             scriptChanges << i;
-        // Where letters run right to left only, a word's first letter after
-        // another word's, both on the same side of what is laid out apart.
+        // Where letters run right to left only, a segment may start at a
+        // word after a word: its first letter, after a blank, with a
+        // right-to-left letter before them.
         const bool rightToLeftWord = rightToLeftOnly && i >= lettersFrom && isRightToLeftLetter(c)
             && (directionBefore == QChar::DirR || directionBefore == QChar::DirAL)
             && QChar(line.at(i - 1)).isSpace();
@@ -441,9 +442,9 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
         const QTextFragment fragment = fragments.fragment();
         split = std::upper_bound(split, splits.cend(), segment.start);
         const bool splitWithin = segment.softStart && split != splits.cend() && *split < segment.end;
-        const bool startsBidi = segment.start <= bidiStart && bidiStart < segment.end;
+        const bool holdsTrigger = segment.start <= bidiTrigger && bidiTrigger < segment.end;
         if (fragment.position() + fragment.length() >= block.position() + segment.end
-            && !witnesses.contains(i) && !splitWithin && !startsBidi)
+            && !witnesses.contains(i) && !splitWithin && !holdsTrigger)
             standing << qMakePair(i, fragment.charFormat());
     }
     // A line without stand-ins is the label's own, and Qt splits it alike.

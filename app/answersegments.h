@@ -117,9 +117,10 @@ private:
     qreal headingLeading = 0;
     bool mayReorder = false;
     bool rightToLeftOnly = false; // after the heading
-    // The code unit whose direction has Qt run the bidirectional algorithm
-    // over the line, kept a letter, so that the stand-ins' line runs it too.
-    int bidiStart = -1;
+    // The last code unit whose direction has Qt run the bidirectional
+    // algorithm over the line: it never stands in, so that the stand-ins'
+    // line runs it too.
+    int bidiTrigger = -1;
     QVector<int> levelChanges; // where Qt's line starts an item for a new direction
     int lettersFrom = 0;
     // Where the search for places stands, and what it found before there:
