@@ -107,11 +107,20 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             // A piece of no width, marks left of a cluster that an
             // occurrence split, stands where its neighbour starts: drawn
             // as text, it keeps its place among them.
-            if (!walk.wasTab() && advance > 0) {
+            if (!walk.wasTab() && advance > 0)
                 piece.cluster = letters.mid(from, walk.position() - from);
-                tallestOfLine.meet(piece.cluster, kept(piece.cluster));
+            Piece *before = pieces.last().isEmpty() ? nullptr : &pieces.last().last();
+            if (before && before->to == from && ligate(before->cluster, piece.cluster)) {
+                before->to = piece.to;
+                before->advance += piece.advance;
+                before->cluster += piece.cluster;
+            } else {
+                pieces.last() << piece;
             }
-            pieces.last() << piece;
+        }
+        for (const Piece &piece : qAsConst(pieces.last())) {
+            if (!piece.cluster.isEmpty())
+                tallestOfLine.meet(piece.cluster, kept(piece.cluster));
         }
     }
     // The line is as high as what stays of it and those pieces make it.
@@ -159,11 +168,16 @@ void ClusterStandIns::measureAhead(int parts, const QDeadlineTimer &deadline)
 {
     const int end = aheadTo.next + (ahead.size() - aheadTo.next + parts - 1) / qMax(1, parts);
     LineWalk walk(widths, ahead, aheadTo);
+    QString before;
     while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
         if (walk.step() > 0 && !walk.wasTab()) {
             const QString piece = ahead.mid(from, walk.position() - from);
             tallest.meet(piece, kept(piece));
+            ligate(before, piece);
+            before = piece;
+        } else {
+            before.clear();
         }
     }
     aheadTo = walk.standing();
@@ -220,6 +234,7 @@ void ClusterStandIns::useFont(const QFont &font)
     if (!widths.measures(font)) {
         widths = CharWidths(font);
         keptClusters.clear();
+        ligatures.clear();
     }
 }
 
@@ -233,6 +248,34 @@ const ClusterStandIns::KeptCluster &ClusterStandIns::kept(const QString &cluster
         layout.endLayout();
         found =
             keptClusters.insert(cluster, {line.glyphRuns(), line.ascent(), line.descent(), line.leading()});
+    }
+    return *found;
+}
+
+// Whether two neighbouring pieces, neither of them in colour, show other
+// glyphs laid out together than apart: a ligature exactly as wide as its
+// letters, which a line walk steps over apart, but which a line shapes.
+bool ClusterStandIns::ligate(const QString &first, const QString &second)
+{
+    if (first.isEmpty() || second.isEmpty() || isColourCluster(first, 0, first.size())
+        || isColourCluster(second, 0, second.size()))
+        return false;
+    const QString both = first + QChar::ObjectReplacementCharacter + second;
+    auto found = ligatures.constFind(both);
+    if (found == ligatures.constEnd()) {
+        QTextLayout layout(first + second, widths.font());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        const auto glyphsOf = [](const QList<QGlyphRun> &runs) {
+            QVector<quint32> glyphs;
+            for (const QGlyphRun &run : runs)
+                glyphs += run.glyphIndexes();
+            return glyphs;
+        };
+        const bool apart =
+            glyphsOf(line.glyphRuns()) == glyphsOf(kept(first).glyphs) + glyphsOf(kept(second).glyphs);
+        found = ligatures.insert(both, !apart);
     }
     return *found;
 }

@@ -4,9 +4,11 @@
 // Qt decodes the glyph of a colour font (an emoji) anew every time it lays
 // one out or measures it, so a line with thousands of emoji takes seconds to
 // lay out. In a document, a run of the pieces of a line with colour clusters,
-// the pieces a line walk steps over, can stand in as one object as wide as
-// the run: the line lays out at once, and whoever draws it draws the pieces,
-// each laid out once, where the object stands. The objects are of no height:
+// the pieces a line walk steps over, joined where they form a ligature, which
+// changes the glyphs of its letters but not their width, can stand in as one
+// object as wide as the run: the line lays out at once, and whoever draws it
+// draws the pieces, each laid out once, where the object stands. The objects
+// are of no height:
 // the first occurrence of the pieces that reach highest, lowest and with the
 // most leading stays, so that the line is as high as the pieces make it.
 //
@@ -96,6 +98,7 @@ private:
     QVector<Run> runsIn(const QTextDocument *document, const QFont &font);
     int runNumber(const QTextFormat &format) const;
     void useFont(const QFont &font);
+    bool ligate(const QString &first, const QString &second);
 
     // Of the pieces met, those whose lines reach highest, lowest and with
     // the most leading.
@@ -118,6 +121,7 @@ private:
     QVector<qreal> runWidths;
     QHash<int, qreal> placed; // filled while a line is drawn
     QHash<QString, KeptCluster> keptClusters;
+    QHash<QString, bool> ligatures; // by both pieces, with U+FFFC between
 };
 
 // Draws the line through a device that renders nothing: the handlers of its

@@ -551,6 +551,7 @@ void TestWindow::answers_data()
         << kharoshthi.repeated(70) + QString::fromUtf8("א ") + kharoshthi.repeated(70) << "x";
     QTest::newRow("an emoji, then Arabic letters, longer than the items Qt shapes at once")
         << QString::fromUtf8("1 😀 ") + QString(4200, QChar(0x0628)) << "x";
+    QTest::newRow("ligatures after an emoji") << QString::fromUtf8("😀fi ffl") << "l";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
         << "a" + QString(99, QChar(0x0301)) + "b" << QString("a") + QChar(0x0301);
