@@ -8,9 +8,9 @@
 // changes the glyphs of its letters but not their width, can stand in as one
 // object as wide as the run: the line lays out at once, and whoever draws it
 // draws the pieces, each laid out once, where the object stands. The objects
-// are of no height:
-// the first occurrence of the pieces that reach highest, lowest and with the
-// most leading stays, so that the line is as high as the pieces make it.
+// are of no height: the first occurrence of the pieces that reach highest,
+// lowest and with the most leading stays, so that the line is as high as the
+// pieces make it.
 //
 // An object ends the item of text before it, as a run of another font ends
 // the run shaped before it, but the bidirectional algorithm takes it for a
