@@ -14,7 +14,28 @@
 #include <QTextLayout>
 #include <QTextLine>
 
+#include <algorithm>
+
 namespace {
+
+// Code units two pieces hold at most to be tried as one ligature.
+const int longestLigature = 16;
+
+// Characters whose glyphs Qt lays out but never draws.
+bool isHiddenByQt(QChar c)
+{
+    switch (c.unicode()) {
+    case QChar::LineFeed:
+    case 0x000c: // form feed
+    case QChar::CarriageReturn:
+    case QChar::LineSeparator:
+    case QChar::ParagraphSeparator:
+    case QChar::SoftHyphen:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Draws nothing, so that drawing a line through it renders no glyph: the line
 // only tells its objects where they stand.
@@ -29,9 +50,12 @@ public:
     bool end() override { return true; }
     void updateState(const QPaintEngineState &) override { }
     void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override { }
-    void drawTextItem(const QPointF &, const QTextItem &) override
+    // A piece whose glyphs Qt hides, soft hyphens, has no glyph run.
+    void drawTextItem(const QPointF &, const QTextItem &item) override
     {
-        colours.append(painter()->pen().brush());
+        const QString text = item.text();
+        if (!std::all_of(text.cbegin(), text.cend(), isHiddenByQt))
+            colours.append(painter()->pen().brush());
     }
     Type type() const override { return QPaintEngine::User; }
 
@@ -100,6 +124,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QString letters = it.fragment().text();
         pieces.append(QVector<Piece>());
+        bool itemGoesOn = false; // past the last piece, as Qt's line shapes it
         for (LineWalk walk(widths, letters); !walk.atEnd();) {
             const int from = walk.position();
             const qreal advance = walk.step();
@@ -110,13 +135,16 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             if (!walk.wasTab() && advance > 0)
                 piece.cluster = letters.mid(from, walk.position() - from);
             Piece *before = pieces.last().isEmpty() ? nullptr : &pieces.last().last();
-            if (before && before->to == from && ligate(before->cluster, piece.cluster)) {
+            const Ligature *joined =
+                before && itemGoesOn ? ligature(before->cluster, piece.cluster) : nullptr;
+            if (joined) {
                 before->to = piece.to;
-                before->advance += piece.advance;
+                before->advance = joined->advance;
                 before->cluster += piece.cluster;
             } else {
                 pieces.last() << piece;
             }
+            itemGoesOn = walk.standing().runLength > 0;
         }
         for (const Piece &piece : qAsConst(pieces.last())) {
             if (!piece.cluster.isEmpty())
@@ -174,7 +202,7 @@ void ClusterStandIns::measureAhead(int parts, const QDeadlineTimer &deadline)
         if (walk.step() > 0 && !walk.wasTab()) {
             const QString piece = ahead.mid(from, walk.position() - from);
             tallest.meet(piece, kept(piece));
-            ligate(before, piece);
+            ligature(before, piece);
             before = piece;
         } else {
             before.clear();
@@ -252,14 +280,17 @@ const ClusterStandIns::KeptCluster &ClusterStandIns::kept(const QString &cluster
     return *found;
 }
 
-// Whether two neighbouring pieces, neither of them in colour, show other
-// glyphs laid out together than apart: a ligature exactly as wide as its
-// letters, which a line walk steps over apart, but which a line shapes.
-bool ClusterStandIns::ligate(const QString &first, const QString &second)
+// Two neighbouring pieces of one item joined, if they show other glyphs laid
+// out together than apart: a ligature exactly as wide as its letters, which
+// a line walk steps over apart, but which a line shapes. None where either
+// is in colour, or where the two would be longer than ligatures are: where
+// each letter changes the next one's glyph, a chain would be laid out anew
+// at every letter.
+const ClusterStandIns::Ligature *ClusterStandIns::ligature(const QString &first, const QString &second)
 {
-    if (first.isEmpty() || second.isEmpty() || isColourCluster(first, 0, first.size())
-        || isColourCluster(second, 0, second.size()))
-        return false;
+    if (first.isEmpty() || second.isEmpty() || first.size() + second.size() > longestLigature
+        || isColourCluster(first, 0, first.size()) || isColourCluster(second, 0, second.size()))
+        return nullptr;
     const QString both = first + QChar::ObjectReplacementCharacter + second;
     auto found = ligatures.constFind(both);
     if (found == ligatures.constEnd()) {
@@ -275,9 +306,9 @@ bool ClusterStandIns::ligate(const QString &first, const QString &second)
         };
         const bool apart =
             glyphsOf(line.glyphRuns()) == glyphsOf(kept(first).glyphs) + glyphsOf(kept(second).glyphs);
-        found = ligatures.insert(both, !apart);
+        found = ligatures.insert(both, {!apart, line.horizontalAdvance()});
     }
-    return *found;
+    return found->joins ? &*found : nullptr;
 }
 
 int ClusterStandIns::runNumber(const QTextFormat &format) const

@@ -98,7 +98,12 @@ private:
     QVector<Run> runsIn(const QTextDocument *document, const QFont &font);
     int runNumber(const QTextFormat &format) const;
     void useFont(const QFont &font);
-    bool ligate(const QString &first, const QString &second);
+    struct Ligature
+    {
+        bool joins;
+        qreal advance; // of the two laid out together
+    };
+    const Ligature *ligature(const QString &first, const QString &second);
 
     // Of the pieces met, those whose lines reach highest, lowest and with
     // the most leading.
@@ -121,7 +126,7 @@ private:
     QVector<qreal> runWidths;
     QHash<int, qreal> placed; // filled while a line is drawn
     QHash<QString, KeptCluster> keptClusters;
-    QHash<QString, bool> ligatures; // by both pieces, with U+FFFC between
+    QHash<QString, Ligature> ligatures; // by both pieces, with U+FFFC between
 };
 
 // Draws the line through a device that renders nothing: the handlers of its

@@ -552,6 +552,9 @@ void TestWindow::answers_data()
     QTest::newRow("an emoji, then Arabic letters, longer than the items Qt shapes at once")
         << QString::fromUtf8("1 😀 ") + QString(4200, QChar(0x0628)) << "x";
     QTest::newRow("ligatures after an emoji") << QString::fromUtf8("😀fi ffl") << "l";
+    QTest::newRow("letters that would ligate, split where Qt splits a long item")
+        << QString(4095, 'a') + QString::fromUtf8("fi 😀") << "x";
+    QTest::newRow("a soft hyphen before an occurrence") << QChar(0x00AD) + QString("ab") << "a";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
         << "a" + QString(99, QChar(0x0301)) + "b" << QString("a") + QChar(0x0301);
