@@ -228,10 +228,17 @@ void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qrea
     }
 }
 
+// A piece that stands in, however long, reaches as far as its last glyph.
 void AnswerArea::addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour)
 {
     const qreal reach = overhang(line);
-    chunks.append({QGlyphRun(), colour, x - reach, x + reach, cluster, QPointF(x, line.y() + line.ascent())});
+    qreal last = 0;
+    for (const QGlyphRun &run : standIns->kept(cluster).glyphs) {
+        for (const QPointF &position : run.positions())
+            last = qMax(last, position.x());
+    }
+    chunks.append(
+        {QGlyphRun(), colour, x - reach, x + last + reach, cluster, QPointF(x, line.y() + line.ascent())});
 }
 
 // Draws the chunks in view where and as the label would draw them: the line

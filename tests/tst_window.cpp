@@ -554,6 +554,8 @@ void TestWindow::answers_data()
     QTest::newRow("ligatures after an emoji") << QString::fromUtf8("😀fi ffl") << "l";
     QTest::newRow("letters that would ligate, split where Qt splits a long item")
         << QString(4095, 'a') + QString::fromUtf8("fi 😀") << "x";
+    QTest::newRow("a long kerned piece after an emoji")
+        << QString::fromUtf8("😀") + QString("AV").repeated(300) << "x";
     QTest::newRow("a soft hyphen before an occurrence") << QChar(0x00AD) + QString("ab") << "a";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
