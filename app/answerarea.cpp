@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QStyleOption>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QWheelEvent>
@@ -84,17 +85,19 @@ void AnswerArea::layOutAhead(int parts, const QDeadlineTimer &deadline)
 void AnswerArea::loadFontsAhead()
 {
     const QString letters = standIns->tallestAhead() + segments->tallestAhead();
-    const auto document = documentFor(Words::answerHeading + QLatin1String("<font color=\"black\">")
-                                      + letters.toHtmlEscaped() + QLatin1String("</font>"));
+    const auto document = documentFor(letters, QVector<bool>(letters.size(), false), QString());
     document->setPageSize(QSizeF());
     document->idealWidth();
 }
 
-// A document of the markup as the label lays it out, with the stand-ins'
-// handlers and no page size: a document with a layout lays out every change
-// at once unless its page has no size, and the line is laid out once its
-// stand-ins stand.
-std::unique_ptr<QTextDocument> AnswerArea::documentFor(const QString &markup) const
+// A document of the answer's line as the label lays out its markup, with
+// the stand-ins' handlers and no page size: a document with a layout lays out
+// every change at once unless its page has no size, and the line is laid out
+// once its stand-ins stand. The markup gives the heading and the positions
+// no format of their own, and each run of letters of one colour only that
+// colour.
+std::unique_ptr<QTextDocument> AnswerArea::documentFor(const QString &letters, const QVector<bool> &red,
+                                                       const QString &positions) const
 {
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
@@ -107,21 +110,34 @@ std::unique_ptr<QTextDocument> AnswerArea::documentFor(const QString &markup) co
     document->setPageSize(QSizeF(0, 0));
     document->documentLayout()->registerHandler(ClusterStandIns::objectType, standIns);
     document->documentLayout()->registerHandler(AnswerSegments::objectType, segments);
-    document->setHtml(markup);
+    QTextCursor cursor(document.get());
+    cursor.beginEditBlock();
+    cursor.insertText(Words::answerHeading);
+    QTextCharFormat black;
+    black.setForeground(QColor(Qt::black));
+    QTextCharFormat redLetter;
+    redLetter.setForeground(QColor(Qt::red));
+    for (int i = 0, end; i < letters.size(); i = end) {
+        for (end = i; end < letters.size() && red[end] == red[i];)
+            ++end;
+        cursor.insertText(letters.mid(i, end - i), red[i] ? redLetter : black);
+    }
+    cursor.insertText(positions, QTextCharFormat());
+    cursor.endEditBlock();
     return document;
 }
 
 void AnswerArea::setAnswer(const Answer &answer)
 {
     label->setText(answer.html);
-    markup = answer.compact;
+    this->answer = answer;
     layOut();
 }
 
 void AnswerArea::clear()
 {
     label->clear();
-    markup.clear();
+    answer = Answer();
     layOut();
 }
 
@@ -135,7 +151,7 @@ void AnswerArea::layOut()
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.
-        shown = documentFor(markup);
+        shown = documentFor(answer.letters, answer.red, answer.positions);
         segments->standIn(shown.get(), font);
         standIns->standIn(shown.get(), font);
         shown->firstBlock().layout()->setCacheEnabled(true);

@@ -46,7 +46,8 @@ public:
     ~AnswerArea() override;
 
     // Gives the label the answer's markup and shows the answer, laid out
-    // from its compact markup, which reads quicker and looks the same.
+    // from its runs of one colour, which is quicker than reading the markup
+    // and looks the same.
     void setAnswer(const Answer &answer);
     // Shows no answer.
     void clear();
@@ -70,7 +71,8 @@ protected:
 private:
     void layOut();
     void loadFontsAhead();
-    std::unique_ptr<QTextDocument> documentFor(const QString &markup) const;
+    std::unique_ptr<QTextDocument> documentFor(const QString &letters, const QVector<bool> &red,
+                                               const QString &positions) const;
     void placeLabel();
     void drawFocusFrame();
     void cutIntoChunks();
@@ -94,8 +96,8 @@ private:
     QPen penFor(const QBrush &colour, const QStyleOption &option) const;
 
     QLabel *label;
-    QString markup; // what the label's text lays out as
-    // That markup laid out as the label lays it out; none when the label draws.
+    Answer answer; // what the label's text lays out as
+    // That answer laid out as the label lays it out; none when the label draws.
     std::unique_ptr<QTextDocument> shown;
     QVector<GlyphChunk> chunks;
     ClusterStandIns *standIns;

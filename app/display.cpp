@@ -113,37 +113,35 @@ QString answerLetters(QString text)
 Answer composeAnswer(const QString &text, const QVector<int> &rankOf, int left, int right)
 {
     const auto startsOccurrence = [&](int i) { return left <= rankOf[i] && rankOf[i] < right; };
-    const QVector<bool> isRed = redLetters(text, startsOccurrence);
     const bool elementPerLetter = text.size() <= elementPerLetterUpTo;
     const QLatin1String close("</font>");
 
-    const QString &heading = Words::answerHeading;
-    Answer answer{heading, heading, QString()};
+    Answer answer{Words::answerHeading, QString(), answerLetters(text), redLetters(text, startsOccurrence),
+                  QString()};
     QStringList positions;
     for (int i = 0, end; i < text.size(); i = end) {
-        const bool red = isRed[i];
+        const bool red = answer.red[i];
         const QLatin1String open(red ? "<font color=\"red\">" : "<font color=\"black\">");
-        answer.compact += open;
-        for (end = i; end < text.size() && isRed[end] == red; ++end) {
+        if (!elementPerLetter)
+            answer.html += open;
+        for (end = i; end < text.size() && answer.red[end] == red; ++end) {
             const QString letter = escaped(text.at(end));
-            answer.compact += letter;
-            if (elementPerLetter)
-                answer.html += open + letter + close;
+            answer.html += elementPerLetter ? open + letter + close : letter;
             if (startsOccurrence(end))
                 positions << QString::number(end + 1);
         }
-        answer.compact += close;
+        if (!elementPerLetter)
+            answer.html += close;
     }
-    QString positionList = QLatin1String(": ") + positions.join(QLatin1String(", "));
+    answer.positions = QLatin1String(": ") + positions.join(QLatin1String(", "));
     if (!positions.isEmpty())
-        positionList += QLatin1Char('.');
-    answer.plain = heading + shownOnOneLine(text) + positionList;
+        answer.positions += QLatin1Char('.');
+    answer.plain = Words::answerHeading + shownOnOneLine(text) + answer.positions;
     // After right-to-left letters the positions would run right to left
     // with them and show before the text's last word; a left-to-right mark,
     // which takes no room, keeps them after the text.
     if (mayReorder(text))
-        positionList.prepend(QChar(0x200E));
-    answer.compact += positionList;
-    answer.html = elementPerLetter ? answer.html + positionList : answer.compact;
+        answer.positions.prepend(QChar(0x200E));
+    answer.html += answer.positions;
     return answer;
 }

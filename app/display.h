@@ -29,10 +29,14 @@ const QChar widestLetter(0x0428);
 
 struct Answer
 {
-    QString html;    // the text with the start of each occurrence in red, then the positions
-    QString compact; // the same with one font element per run of one colour, which lays
-                     // out exactly alike and reads much faster
-    QString plain;   // what the answer reads as, without its colours
+    QString html;  // the text with the start of each occurrence in red, then the positions
+    QString plain; // what the answer reads as, without its colours
+    // The line that html reads as, after the heading: the text's letters as
+    // answerLetters gives them, which of them are red, and what follows
+    // them, the positions.
+    QString letters;
+    QVector<bool> red;
+    QString positions;
 };
 
 // The answer of a search whose final candidate range is [left, right): an
