@@ -233,8 +233,12 @@ void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qrea
     const QVector<QPointF> positions = run.positions();
     for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
         GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF()};
-        chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
-        chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
+        // A short run, such as a letter of a colour of its own, is its own
+        // chunk and shares its glyphs with the line.
+        if (glyphs.size() > glyphsPerChunk) {
+            chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
+            chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
+        }
         const auto [leftmost, rightmost] =
             std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
                                 [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
