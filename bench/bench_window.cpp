@@ -28,7 +28,8 @@
 // sequences, skin tones, flags, a few letters), "hebrew-words" (with
 // numbers), "arabic-words", "cjk" (Han and kana), "devanagari" (syllables,
 // conjuncts among them), "thai" (with marks), "combining" (Latin letters
-// with combining accents) and "mixed" (words of eight scripts, spaces, tabs);
+// with combining accents), "zalgo" (Latin letters under stacks of up to 30
+// of them) and "mixed" (words of eight scripts, spaces, tabs);
 // or "alternating", "ab" again and again, whose pattern occurs at every
 // other letter, so that the answer changes colour at every letter.
 
@@ -125,6 +126,12 @@ QString textUnit(std::mt19937 &random, const QString &kind)
     if (kind == QLatin1String("combining")) {
         append(unit, pick(random, 'a', 'z'));
         for (uint marks = pick(random, 0, 2); marks > 0; --marks)
+            append(unit, pick(random, 0x0300, 0x036F));
+        return unit;
+    }
+    if (kind == QLatin1String("zalgo")) {
+        append(unit, pick(random, 'a', 'z'));
+        for (uint marks = pick(random, 0, 30); marks > 0; --marks)
             append(unit, pick(random, 0x0300, 0x036F));
         return unit;
     }
