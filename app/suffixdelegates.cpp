@@ -70,6 +70,29 @@ void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptTex
     painter->drawStaticText(rect.left() + margin, rect.top() + (rect.height() - kept.height) / 2, kept.text);
 }
 
+// Draws a kept piece as the style draws an item's text alone, where it
+// draws it: clipped to the item, in the text colour of the item's state,
+// in a rectangle of the text's size, or the item's, within the item and
+// past the focus frame's margins, centred there by the height of its lines.
+void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPiece &kept)
+{
+    const int margin = textMargin(item);
+    const QRect &rect = item.rect;
+    const QSize textSize(qCeil(kept.width) + 2 * margin, qCeil(kept.height));
+    const QRect textRect =
+        (item.showDecorationSelected ? rect
+                                     : QStyle::alignedRect(item.direction, item.displayAlignment,
+                                                           textSize.boundedTo(rect.size()), rect))
+            .adjusted(margin, 0, -margin, 0);
+    const QRect layoutRect = QStyle::alignedRect(Qt::LayoutDirectionAuto, item.displayAlignment,
+                                                 QSize(textRect.width(), int(kept.height)), textRect);
+    painter->save();
+    painter->setClipRect(rect);
+    painter->setPen(textColour(item));
+    kept.layout.draw(painter, QPointF(textRect.x(), layoutRect.top()));
+    painter->restore();
+}
+
 // Lays out the lines as the style does for an item's text, from the top,
 // each as wide as given; returns their height, and the last line that fits
 // maxHeight when another follows it, else -1, in lastVisible.
@@ -209,13 +232,12 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // Draws the item's text from a rectangle that starts at left, a fraction of
 // a pixel included, and on the baseline of the row it is a piece of. The
 // style centres a line by its height, which is that of the tallest font
-// among its characters, so a piece without them would stand higher. A kept
-// text is drawn where the style would draw it; other text by the style.
+// among its characters, so a piece without them would stand higher. The
+// text is drawn from what was kept of it, where the style would draw it.
+template<class Kept>
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
-              CharWidths &widths, const CharWidths::LineExtent &row, const KeptText *kept = nullptr)
+              CharWidths &widths, const CharWidths::LineExtent &row, const Kept &kept)
 {
-    if (text.isEmpty())
-        return;
     item.text = text;
     const int pixel = int(std::floor(left));
     item.rect.setLeft(pixel);
@@ -224,10 +246,7 @@ void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text,
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->save();
     painter->translate(left - pixel, down);
-    if (kept)
-        drawKept(painter, item, *kept);
-    else
-        draw(painter, item);
+    drawKept(painter, item, kept);
     painter->restore();
 }
 
@@ -247,26 +266,6 @@ void drawFocusFrame(QPainter *painter, const QStyleOptionViewItem &item)
     painter->setClipRect(item.rect);
     style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, item.widget);
     painter->restore();
-}
-
-// Draws the pieces in view of the right-to-left island [from, to) of a row
-// of this length, each where the island's layout puts it. Each stands
-// between right-to-left marks, which take no room, as the words of the
-// island stand between right-to-left letters: digits and punctuation at
-// either end run right to left as there. What trails the core follows one
-// mark only, and runs left to right as there.
-void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
-                const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left, int viewWidth)
-{
-    const QString &whole = widths.wholeText();
-    const int offset = whole.size() - rowLength;
-    const auto pieces =
-        widths.islandPieces(offset + from, offset + to, -edgeMargin - left, viewWidth + edgeMargin - left);
-    for (const CharWidths::IslandPiece &each : pieces)
-        drawText(painter, piece,
-                 rightToLeftMark + whole.mid(each.start, each.length)
-                     + (each.trailing ? QString() : rightToLeftMark),
-                 left + each.x, widths, row);
 }
 
 // The width of an item's text as the style measures it, on one line.
@@ -582,6 +581,7 @@ CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
         measured = MeasuredText(wholeText());
         walked.clear();
         kept.clear();
+        keptPieces.clear();
     }
     return widths;
 }
@@ -742,6 +742,52 @@ const KeptText &SuffixRowDelegate::keptLayOut(const QString &text, const QFont &
     return *laidOut;
 }
 
+// Laid out as the style lays out an item's text to measure it and to draw
+// it, on one line from the left; kept for as long as the list's font lasts.
+const KeptPiece &SuffixRowDelegate::keptPiece(const QString &text, const QFont &font) const
+{
+    if (const KeptPiece *found = keptPieces.object(text))
+        return *found;
+    auto laidOut = new KeptPiece;
+    laidOut->layout.setText(text);
+    laidOut->layout.setFont(font);
+    laidOut->layout.setTextOption(oneLineOption(Qt::LeftToRight));
+    laidOut->layout.setCacheEnabled(true);
+    int unused;
+    laidOut->height = layOutLines(laidOut->layout, unboundedWidth, -1, &unused);
+    laidOut->width = laidOut->layout.lineAt(0).naturalTextWidth();
+    keptPieces.insert(text, laidOut, text.size());
+    return *laidOut;
+}
+
+void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text,
+                                  qreal left, CharWidths &widths, const CharWidths::LineExtent &row) const
+{
+    if (!text.isEmpty())
+        drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font));
+}
+
+// Draws the pieces in view of the right-to-left island [from, to) of a row
+// of this length, each where the island's layout puts it. Each stands
+// between right-to-left marks, which take no room, as the words of the
+// island stand between right-to-left letters: digits and punctuation at
+// either end run right to left as there. What trails the core follows one
+// mark only, and runs left to right as there.
+void SuffixRowDelegate::drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
+                                   const CharWidths::LineExtent &row, int rowLength, int from, int to,
+                                   qreal left, int viewWidth) const
+{
+    const QString &whole = widths.wholeText();
+    const int offset = whole.size() - rowLength;
+    const auto pieces =
+        widths.islandPieces(offset + from, offset + to, -edgeMargin - left, viewWidth + edgeMargin - left);
+    for (const CharWidths::IslandPiece &each : pieces)
+        drawPiece(painter, piece,
+                  rightToLeftMark + whole.mid(each.start, each.length)
+                      + (each.trailing ? QString() : rightToLeftMark),
+                  left + each.x, widths, row);
+}
+
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     CharWidths &widths = rowWidthsFor(option.font);
@@ -830,13 +876,13 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             !walk.wasTab() && !walk.wasIsland() && isColourCluster(row.text, before, walk.position());
         const bool apart = walk.wasTab() || walk.wasIsland() || colour;
         if (apart && beforeX > -edgeMargin)
-            drawText(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
+            drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
         if (walk.wasIsland())
             drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,
                        viewWidth);
         if (colour && x > -edgeMargin) {
             const QString cluster = row.text.mid(before, walk.position() - before);
-            drawText(painter, piece, cluster, beforeX, widths, extent, &keptLayOut(cluster, piece.font));
+            drawText(painter, piece, cluster, beforeX, widths, extent, keptLayOut(cluster, piece.font));
         }
         if (apart || x < -edgeMargin) {
             pieceLeft = x;
@@ -844,7 +890,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         }
     }
     if (x > -edgeMargin)
-        drawText(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft, widths, extent);
+        drawPiece(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft, widths, extent);
 
     if (row.state & QStyle::State_HasFocus) {
         // The focus frame lies in the text's rectangle, which does not

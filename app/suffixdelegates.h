@@ -29,6 +29,17 @@ struct KeptText
     int height = 0; // of its line, in whole pixels as the style centres it
 };
 
+// A piece of a row laid out once as the style lays out an item's text, to
+// be drawn again as the style draws it: the style lays an item's text out
+// three times over to draw it, and shaping marks stacked high over letters
+// takes long.
+struct KeptPiece
+{
+    QTextLayout layout;
+    qreal width = 0;  // of the text, as the style measures it
+    qreal height = 0; // of its line, in whole pixels
+};
+
 // A cell's text laid out once as the style lays out an item's text, wrapped
 // and elided, with its glyphs, and where the style puts it in the cell.
 struct KeptCell
@@ -198,6 +209,12 @@ private:
     CharWidths &rowWidthsFor(const QFont &font) const;
     QVector<LineWalk::Place> &placesOf(int row) const;
     const KeptText &keptLayOut(const QString &text, const QFont &font) const;
+    const KeptPiece &keptPiece(const QString &text, const QFont &font) const;
+    void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
+                   CharWidths &widths, const CharWidths::LineExtent &row) const;
+    void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
+                    const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left,
+                    int viewWidth) const;
     void paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber, int viewWidth) const;
 
     mutable QSize rowSize;
@@ -208,6 +225,9 @@ private:
     mutable QHash<int, QVector<LineWalk::Place>> walked;
     // Colour clusters laid out in the list's font, by their text, a few thousand at most.
     mutable QCache<QString, KeptText> kept{4096};
+    // Pieces of rows laid out in the list's font, by their text, costing
+    // their length: about as much as the rows of a view show.
+    mutable QCache<QString, KeptPiece> keptPieces{1 << 17};
 };
 
 #endif // SUFFIXDELEGATES_H
