@@ -756,7 +756,8 @@ const KeptPiece &SuffixRowDelegate::keptPiece(const QString &text, const QFont &
     int unused;
     laidOut->height = layOutLines(laidOut->layout, unboundedWidth, -1, &unused);
     laidOut->width = laidOut->layout.lineAt(0).naturalTextWidth();
-    keptPieces.insert(text, laidOut, text.size());
+    // A cache deletes at once what costs more than it holds.
+    keptPieces.insert(text, laidOut, qMin(text.size(), keptPieces.maxCost()));
     return *laidOut;
 }
 
