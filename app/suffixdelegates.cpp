@@ -56,20 +56,6 @@ QColor textColour(const QStyleOptionViewItem &item)
         group, item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text);
 }
 
-// Draws a kept text as the style draws an item's text alone: clipped to the
-// item, in the text colour of the item's state, left in the item's
-// rectangle past the focus frame's margin and centred by the height of its
-// line.
-void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptText &kept)
-{
-    const int margin = textMargin(item);
-    const QRect &rect = item.rect;
-    painter->setClipRect(rect);
-    painter->setPen(textColour(item));
-    painter->setFont(item.font);
-    painter->drawStaticText(rect.left() + margin, rect.top() + (rect.height() - kept.height) / 2, kept.text);
-}
-
 // Draws a kept piece as the style draws an item's text alone, where it
 // draws it: clipped to the item, in the text colour of the item's state,
 // in a rectangle of the text's size, or the item's, within the item and
@@ -128,16 +114,6 @@ QTextOption oneLineOption(Qt::LayoutDirection direction)
     option.setWrapMode(QTextOption::ManualWrap);
     option.setTextDirection(direction);
     return option;
-}
-
-// The text laid out once, to be drawn again and again without laying it out.
-QStaticText laidOutOnce(const QString &text, const QFont &font, const QTextOption &option)
-{
-    QStaticText laidOut(text);
-    laidOut.setTextFormat(Qt::PlainText);
-    laidOut.setTextOption(option);
-    laidOut.prepare(QTransform(), font);
-    return laidOut;
 }
 
 // What the style shows of an item's text in textRect, in its order: the
@@ -234,9 +210,8 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // style centres a line by its height, which is that of the tallest font
 // among its characters, so a piece without them would stand higher. The
 // text is drawn from what was kept of it, where the style would draw it.
-template<class Kept>
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
-              CharWidths &widths, const CharWidths::LineExtent &row, const Kept &kept)
+              CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept)
 {
     item.text = text;
     const int pixel = int(std::floor(left));
@@ -331,6 +306,26 @@ bool breaksByWhatFollows(QChar c)
     default:
         return c.script() == QChar::Script_Thai;
     }
+}
+
+// The text laid out as the style lays out an item's text to measure it and
+// to draw it, on one line from the left, kept in the cache at the cost.
+const KeptPiece &keptInCache(QCache<QString, KeptPiece> &cache, const QString &text, const QFont &font,
+                             int cost)
+{
+    if (const KeptPiece *found = cache.object(text))
+        return *found;
+    auto laidOut = new KeptPiece;
+    laidOut->layout.setText(text);
+    laidOut->layout.setFont(font);
+    laidOut->layout.setTextOption(oneLineOption(Qt::LeftToRight));
+    laidOut->layout.setCacheEnabled(true);
+    int unused;
+    laidOut->height = layOutLines(laidOut->layout, unboundedWidth, -1, &unused);
+    laidOut->width = laidOut->layout.lineAt(0).naturalTextWidth();
+    // A cache deletes at once what costs more than it holds.
+    cache.insert(text, laidOut, qMin(cost, cache.maxCost()));
+    return *laidOut;
 }
 
 } // namespace
@@ -580,7 +575,7 @@ CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
         rowSize = QSize();
         measured = MeasuredText(wholeText());
         walked.clear();
-        kept.clear();
+        keptClusters.clear();
         keptPieces.clear();
     }
     return widths;
@@ -622,7 +617,7 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
             if (!measured.colours.contains(colour)) {
                 measured.colours.insert(colour);
                 measured.colourChunk += QChar::ObjectReplacementCharacter + colour;
-                keptLayOut(colour, widths.font()); // for the rows to draw it
+                keptCluster(colour, widths.font()); // for the rows to draw it
             }
             measured.qtWidth += width;
             ++measured.standingIn;
@@ -728,37 +723,15 @@ QString SuffixRowDelegate::MeasuredText::lineProbe() const
     return highest.order <= lowest.order ? highest.text + lowest.text : lowest.text + highest.text;
 }
 
-const KeptText &SuffixRowDelegate::keptLayOut(const QString &text, const QFont &font) const
+// Kept for as long as the list's font lasts, or until the cache needs room.
+const KeptPiece &SuffixRowDelegate::keptCluster(const QString &text, const QFont &font) const
 {
-    if (const KeptText *found = kept.object(text))
-        return *found;
-    const QTextOption option = oneLineOption(Qt::LeftToRight);
-    QTextLayout layout(text, font);
-    layout.setTextOption(option);
-    int unused;
-    auto laidOut = new KeptText{laidOutOnce(text, font, option),
-                                qCeil(layOutLines(layout, unboundedWidth, -1, &unused))};
-    kept.insert(text, laidOut);
-    return *laidOut;
+    return keptInCache(keptClusters, text, font, 1);
 }
 
-// Laid out as the style lays out an item's text to measure it and to draw
-// it, on one line from the left; kept for as long as the list's font lasts.
 const KeptPiece &SuffixRowDelegate::keptPiece(const QString &text, const QFont &font) const
 {
-    if (const KeptPiece *found = keptPieces.object(text))
-        return *found;
-    auto laidOut = new KeptPiece;
-    laidOut->layout.setText(text);
-    laidOut->layout.setFont(font);
-    laidOut->layout.setTextOption(oneLineOption(Qt::LeftToRight));
-    laidOut->layout.setCacheEnabled(true);
-    int unused;
-    laidOut->height = layOutLines(laidOut->layout, unboundedWidth, -1, &unused);
-    laidOut->width = laidOut->layout.lineAt(0).naturalTextWidth();
-    // A cache deletes at once what costs more than it holds.
-    keptPieces.insert(text, laidOut, qMin(text.size(), keptPieces.maxCost()));
-    return *laidOut;
+    return keptInCache(keptPieces, text, font, text.size());
 }
 
 void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text,
@@ -883,7 +856,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
                        viewWidth);
         if (colour && x > -edgeMargin) {
             const QString cluster = row.text.mid(before, walk.position() - before);
-            drawText(painter, piece, cluster, beforeX, widths, extent, keptLayOut(cluster, piece.font));
+            drawText(painter, piece, cluster, beforeX, widths, extent, keptCluster(cluster, piece.font));
         }
         if (apart || x < -edgeMargin) {
             pieceLeft = x;

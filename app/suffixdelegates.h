@@ -14,25 +14,16 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QSet>
-#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <QVector>
 
-// A piece of a row laid out once and kept, to be drawn again without laying
-// it out anew: Qt decodes the image of a colour font's glyph, an emoji,
-// every time it lays one out.
-struct KeptText
-{
-    QStaticText text;
-    int height = 0; // of its line, in whole pixels as the style centres it
-};
-
 // A piece of a row laid out once as the style lays out an item's text, to
 // be drawn again as the style draws it: the style lays an item's text out
-// three times over to draw it, and shaping marks stacked high over letters
-// takes long.
+// three times over to draw it, shaping marks stacked high over letters
+// takes long, and Qt decodes the image of a colour font's glyph, an emoji,
+// every time it lays one out.
 struct KeptPiece
 {
     QTextLayout layout;
@@ -208,7 +199,7 @@ private:
 
     CharWidths &rowWidthsFor(const QFont &font) const;
     QVector<LineWalk::Place> &placesOf(int row) const;
-    const KeptText &keptLayOut(const QString &text, const QFont &font) const;
+    const KeptPiece &keptCluster(const QString &text, const QFont &font) const;
     const KeptPiece &keptPiece(const QString &text, const QFont &font) const;
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
                    CharWidths &widths, const CharWidths::LineExtent &row) const;
@@ -224,7 +215,7 @@ private:
     // before the view only.
     mutable QHash<int, QVector<LineWalk::Place>> walked;
     // Colour clusters laid out in the list's font, by their text, a few thousand at most.
-    mutable QCache<QString, KeptText> kept{4096};
+    mutable QCache<QString, KeptPiece> keptClusters{4096};
     // Pieces of rows laid out in the list's font, by their text, costing
     // their length: about as much as the rows of a view show.
     mutable QCache<QString, KeptPiece> keptPieces{1 << 17};
