@@ -17,6 +17,17 @@ inline uint codePointAt(const QString &text, int i, int *length)
     return text.at(i).unicode();
 }
 
+// The character that ends at i, and in length how many code units it takes.
+inline uint codePointBefore(const QString &text, int i, int *length)
+{
+    if (text.at(i - 1).isLowSurrogate() && i >= 2 && text.at(i - 2).isHighSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(text.at(i - 2), text.at(i - 1));
+    }
+    *length = 1;
+    return text.at(i - 1).unicode();
+}
+
 inline bool isMark(uint codePoint)
 {
     switch (QChar::category(codePoint)) {

@@ -262,26 +262,32 @@ const CharWidths::Island &CharWidths::islandEndingAt(int end)
     Island island;
     int start = end;
     bool explicitDirection = false;
-    while (start > 0 && whole.at(start - 1) != QLatin1Char('\t')
-           && QChar::direction(whole.at(start - 1).unicode()) != QChar::DirL) {
-        explicitDirection = explicitDirection || isExplicitDirection(whole.at(start - 1).unicode());
-        --start;
+    for (int length; start > 0; start -= length) {
+        const uint c = codePointBefore(whole, start, &length);
+        if (c == '\t' || QChar::direction(c) == QChar::DirL)
+            break;
+        explicitDirection = explicitDirection || isExplicitDirection(c);
     }
     // What trails the island takes the direction of what follows it: left
     // to right before a left-to-right letter or the end of the line, right
     // to left when after tabs and blanks the text goes on right to left, but
-    // for the blanks right before a tab, which go with the line.
-    int next = end;
-    while (next < whole.size()
-           && (whole.at(next) == QLatin1Char('\t') || isNeutral(whole.at(next).unicode())))
-        ++next;
-    const uint following = next < whole.size() ? whole.at(next).unicode() : 'a';
+    // for the blanks right before a tab, which go with the line. An emoji is
+    // as neutral as punctuation.
+    uint following = 'a';
+    for (int next = end, length; next < whole.size(); next += length) {
+        const uint c = codePointAt(whole, next, &length);
+        if (c != '\t' && !isNeutral(c)) {
+            following = c;
+            break;
+        }
+    }
     const bool goesOn = QChar::direction(following) == QChar::DirEN || startsIsland(following);
     island.coreEnd = end;
-    while (island.coreEnd > start
-           && (goesOn ? QChar::direction(whole.at(island.coreEnd - 1).unicode()) == QChar::DirWS
-                      : isNeutral(whole.at(island.coreEnd - 1).unicode())))
-        --island.coreEnd;
+    for (int length; island.coreEnd > start; island.coreEnd -= length) {
+        const uint c = codePointBefore(whole, island.coreEnd, &length);
+        if (goesOn ? QChar::direction(c) != QChar::DirWS : !isNeutral(c))
+            break;
+    }
     island.coreEnd = withPairedBrackets(whole, start, island.coreEnd, end);
     const bool uncut = explicitDirection || hasBracket(whole, start, island.coreEnd);
     for (int i = start; i < island.coreEnd && !uncut; ++i) {
