@@ -73,7 +73,6 @@ void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPie
     const QRect layoutRect = QStyle::alignedRect(Qt::LayoutDirectionAuto, item.displayAlignment,
                                                  QSize(textRect.width(), int(kept.height)), textRect);
     painter->save();
-    painter->setClipRect(rect);
     painter->setPen(textColour(item));
     kept.layout.draw(painter, QPointF(textRect.x(), layoutRect.top()));
     painter->restore();
@@ -213,13 +212,14 @@ void keepOnlyText(QStyleOptionViewItem &item)
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
               CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept)
 {
+    painter->save();
+    painter->setClipRect(item.rect);
     item.text = text;
     const int pixel = int(std::floor(left));
     item.rect.setLeft(pixel);
     const CharWidths::LineExtent own = widths.lineExtent(text);
     const qreal down =
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
-    painter->save();
     painter->translate(left - pixel, down);
     drawKept(painter, item, kept);
     painter->restore();

@@ -717,6 +717,8 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("emoji after Arabic words, and CJK, in a large font")
         << oracle::TextSource(22).text(1000, pieces("😀|👍🏽|漢字|كتب |a| "))
         << QFont("Noto Sans", 14) << QString("Noto Color Emoji");
+    QTest::newRow("accents stacked higher than the row, between emoji")
+        << oracle::TextSource(23).text(1000, pieces("👍|á̀̂̃̄|a| ")) << noto << QString("Noto Color Emoji");
     QTest::newRow("combining accents")
         << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
     QTest::newRow("Devanagari") << oracle::TextSource(17).text(2000, pieces("नमस्ते |क्ष|त्र|हिन्दी |कि|की|र्क"))
