@@ -270,11 +270,9 @@ bool oneScriptAround(const QString &text, int i)
 {
     if (i <= 0 || i >= text.size())
         return false;
-    const int before =
-        i >= 2 && text.at(i - 1).isLowSurrogate() && text.at(i - 2).isHighSurrogate() ? i - 2 : i - 1;
     int length;
     const QChar::Script script = QChar::script(codePointAt(text, i, &length));
-    return script > QChar::Script_Common && QChar::script(codePointAt(text, before, &length)) == script;
+    return script > QChar::Script_Common && QChar::script(codePointBefore(text, i, &length)) == script;
 }
 
 // Whether Qt's lines end a word at the character, whatever the rules for
