@@ -19,7 +19,7 @@
 
 namespace {
 
-// Texts this short are drawn exactly as the standard delegate draws them.
+// Rows this short are drawn exactly as the standard delegate draws them.
 const int shortText = 256;
 // Characters kept beyond each edge of the view, in pixels, so that trimming
 // never shows at the edges.
@@ -350,7 +350,7 @@ QString SuffixCellDelegate::beginning(const QStyleOptionViewItem &cell, qreal wi
 {
     // What is known of the whole text holds for its suffixes only; any
     // other text, as a screen reader may write into a cell, is laid out whole.
-    if (cell.text.size() <= shortText || !wholeText().endsWith(cell.text))
+    if (!wholeText().endsWith(cell.text))
         return cell.text;
     CharWidths &widths = widthsFor(cell.font);
     const int offset = wholeText().size() - cell.text.size();
@@ -419,11 +419,24 @@ bool SuffixCellDelegate::showsAlike(const KeptCell &laidOut, const QStyleOptionV
     return laidOut.lastOverflows && (!wraps || lastBreak < restStart);
 }
 
+// The lines the cell shows, as high as the font and the first line's
+// letters make them: a line of emoji, or of letters under stacked accents,
+// is taller than the font's, and laying out more than the cell shows costs
+// most for them.
+int SuffixCellDelegate::linesInView(const QStyleOptionViewItem &cell) const
+{
+    const CharWidths::LineExtent firstLine =
+        widthsFor(cell.font).lineExtent(beginning(cell, cell.rect.width()));
+    const qreal lineHeight =
+        qMax<qreal>(QFontMetrics(cell.font).lineSpacing(), qCeil(firstLine.ascent + firstLine.descent));
+    return qMax(1, int(cell.rect.height() / lineHeight));
+}
+
 // What the style shows of the cell's text, wrapped and with its last line
 // elided, laid out as the style lays it out, with where it stands. The style
 // lays out the whole suffix; what it shows depends only on a beginning that
-// holds the lines in view and more: one as wide as the lines in view and
-// one more, wider as often as that falls short.
+// holds the lines in view and the start of one more: one as wide as the
+// lines in view and a quarter of a line, wider as often as that falls short.
 const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell) const
 {
     QElapsedTimer took;
@@ -432,8 +445,7 @@ const KeptCell &SuffixCellDelegate::keptLayOut(const QStyleOptionViewItem &cell)
         kept.clear();
         keptFont = cell.font;
     }
-    const int lines = cell.rect.height() / QFontMetrics(cell.font).lineSpacing() + 1;
-    qreal wideEnough = lines * cell.rect.width();
+    qreal wideEnough = (linesInView(cell) + 0.25) * cell.rect.width();
     QStyleOptionViewItem item = cell;
     item.text = beginning(cell, wideEnough);
     const QString key = QStringLiteral("%1 %2x%3 %4 %5 %6 %7:")

@@ -99,6 +99,7 @@ private:
     int whereBreaksAgree(const QStyleOptionViewItem &cell, int end) const;
     int nextLineStart(int from) const;
     bool showsAlike(const KeptCell &laidOut, const QStyleOptionViewItem &cell) const;
+    int linesInView(const QStyleOptionViewItem &cell) const;
     const KeptCell &keptLayOut(const QStyleOptionViewItem &cell) const;
 
     // Where the rules let a line start in the whole text, and the last
