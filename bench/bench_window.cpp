@@ -1,5 +1,6 @@
 // Times every click of a whole lesson on the real window, offscreen, as a
-// user would make them: paste the text, build, step to the end, set a pattern
+// user would make them: paste the text, delete a letter in its middle and
+// type it again, build, step to the end, set a pattern
 // of six letters taken from the text, find, step to the end. Then, with the
 // answer shown, the list scrolled to its far right and back, letters typed
 // into the list, the list scrolled sideways while a row of it has the focus,
@@ -247,19 +248,40 @@ public:
     }
 
     // Keys go where the focus is.
+    double pressed(int key, const QString &text = QString())
+    {
+        return timed([key, &text] {
+            QWidget *focus = QApplication::focusWidget();
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+            QApplication::sendEvent(focus, &press);
+            QApplication::sendEvent(focus, &release);
+        });
+    }
+
     double typed(const QString &letters)
     {
         std::vector<double> times;
-        for (QChar letter : letters) {
-            times.push_back(timed([letter] {
-                QWidget *focus = QApplication::focusWidget();
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, letter);
-                QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, letter);
-                QApplication::sendEvent(focus, &press);
-                QApplication::sendEvent(focus, &release);
-            }));
-        }
+        for (QChar letter : letters)
+            times.push_back(pressed(Qt::Key_unknown, letter));
         return median(times);
+    }
+
+    // A letter of the field's text deleted and typed again, in the middle,
+    // where the field has to show the text anew; the slower of the two.
+    double edited(const char *field)
+    {
+        QLineEdit *edit = widget<QLineEdit>(field);
+        edit->setFocus(Qt::MouseFocusReason);
+        const QString text = edit->text();
+        int middle = text.size() / 2;
+        while (middle < text.size() && !text.at(middle).isLetter())
+            ++middle;
+        if (middle >= text.size())
+            return 0;
+        edit->setCursorPosition(middle + 1);
+        const double deleted = pressed(Qt::Key_Backspace);
+        return std::max(deleted, pressed(Qt::Key_unknown, text.at(middle)));
     }
 
     MainWindow window;
@@ -270,6 +292,7 @@ void runOneLength(int length, const QString &kind)
     const QString text = randomText(length, kind);
     Lesson lesson;
     const double paste = lesson.paste("lineS", text);
+    const double edit = lesson.edited("lineS");
     const double build = lesson.click("pushButton");
     const std::vector<double> construction = lesson.stepToEnd();
     lesson.paste("lineT", text.mid(length / 3, 6));
@@ -288,8 +311,8 @@ void runOneLength(int length, const QString &kind)
     QScrollBar *answerBar = lesson.widget<QAbstractScrollArea>("answerArea")->horizontalScrollBar();
     const double answerEnd = lesson.scrolled(answerBar, {answerBar->maximum(), 0});
 
-    std::printf("%7d %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.0f\n", length,
-                paste, build, *std::max_element(construction.begin(), construction.end()),
+    std::printf("%7d %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.1f %9.0f\n", length,
+                paste, edit, build, *std::max_element(construction.begin(), construction.end()),
                 median(construction), construction.back(), find,
                 *std::max_element(search.begin(), search.end()), farRight, typing, focusScroll, answerEnd,
                 peakRssMb());
@@ -333,11 +356,11 @@ int main(int argc, char *argv[])
     }
     std::printf("text: %s, clock: %s, painted: %s; far right to answer: medians of repetitions\n",
                 qPrintable(kind), cpuClock ? "processor" : "wall", allPainted ? "all" : "what changed");
-    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "length", "paste", "build",
-                "step max", "step med", "last", "find", "search", "far right", "typed", "focused", "answer",
-                "peak");
-    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "", "text ms", "ms", "ms", "ms",
-                "ms", "ms", "max ms", "and back", "letter", "scroll", "to end", "MB");
+    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "length", "paste", "edit",
+                "build", "step max", "step med", "last", "find", "search", "far right", "typed", "focused",
+                "answer", "peak");
+    std::printf("%7s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "", "text ms", "letter ms", "ms",
+                "ms", "ms", "ms", "ms", "max ms", "and back", "letter", "scroll", "to end", "MB");
     std::fflush(stdout);
     for (int each : {100, 1000, 4000, 32767}) {
         QProcess one;
