@@ -3,6 +3,7 @@
 #include "characters.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -21,6 +22,19 @@ QString &appendCodePoint(QString &text, uint codePoint)
 }
 
 const QChar leftToRightMark(0x200E);
+
+// The glyphs of text laid out on one line in font.
+int glyphCount(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun &run : line.glyphRuns())
+        glyphs += run.glyphIndexes().size();
+    return glyphs;
+}
 
 // The canonical combining class of viramas and the like, which join the
 // consonants on either side.
@@ -97,16 +111,24 @@ qreal CharWidths::width(uint codePoint)
     return *found;
 }
 
-qreal CharWidths::kerning(uint first, uint second)
+// Fonts make ligatures of Latin letters (ff, fi, ffi) as wide as the
+// letters they stand for, most of the time; but Noto Sans makes "ffi" a 64th
+// of a pixel wider at 120 dpi than "ff" and "i", or "f" and "fi". A pair that
+// makes one glyph joins, so that a chain of them is measured whole.
+bool CharWidths::interact(uint first, uint second)
 {
     if (!exact)
-        return 0;
+        return false;
     const quint64 key = quint64(first) << 32 | second;
-    auto found = kernings.constFind(key);
-    if (found == kernings.constEnd()) {
+    auto found = interactions.constFind(key);
+    if (found == interactions.constEnd()) {
         QString both;
         appendCodePoint(appendCodePoint(both, first), second);
-        found = kernings.insert(key, textAdvance(drawnFont, both) - width(first) - width(second));
+        bool together = textAdvance(drawnFont, both) != width(first) + width(second);
+        if (!together && QChar::script(first) == QChar::Script_Latin
+            && QChar::script(second) == QChar::Script_Latin)
+            together = glyphCount(both, drawnFont) < 2;
+        found = interactions.insert(key, together);
     }
     return *found;
 }
@@ -149,13 +171,13 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
     if (first + length == second) {
         const uint b = codePointAt(text, second, &length);
         if (second + length == end)
-            return kerning(a, b) != 0;
+            return interact(a, b);
     }
-    // Clusters shape apart unless their letters kern, across marks too, or
+    // Clusters shape apart unless their letters interact, across marks too, or
     // the first ends in a virama or a joiner, which makes a conjunct or a
     // ligature of what follows: only then is the pair laid out.
-    if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && kerning(a, next) == 0
-        && kerning(last, next) == 0)
+    if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && !interact(a, next)
+        && !interact(last, next))
         return false;
     const auto key = qMakePair(packed(text, first, second), packed(text, second, end));
     if (key.first && key.second) {

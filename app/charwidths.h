@@ -15,8 +15,8 @@
 class CharWidths
 {
 public:
-    // Widths for estimates only take no pair of characters to kern, and lay
-    // out no pair to find out, and take a right-to-left island to be as wide
+    // Widths for estimates only take no pair of characters to interact, and
+    // lay out no pair to find out, and take a right-to-left island to be as wide
     // as its characters: an emoji's image is decoded for each layout, and an
     // island as long as the text has thousands of pieces to lay out.
     enum Accuracy { Exact, Estimate };
@@ -37,8 +37,9 @@ public:
     const QFont &font() const { return drawnFont; }
 
     qreal width(uint codePoint);
-    // What laying out the two characters together adds to their two widths.
-    qreal kerning(uint first, uint second);
+    // Whether the two characters laid out together differ from the two laid
+    // out apart: they kern, or make a ligature of Latin letters.
+    bool interact(uint first, uint second);
     // The width of text[from, to), a piece as pieceWidth measures it.
     qreal stretchWidth(const QString &text, int from, int to);
     // Whether shaping joins the clusters [first, second) and [second, end)
@@ -124,7 +125,7 @@ private:
     bool exact = true;
     QVector<qreal> estimatedBefore; // the widths of the whole text's characters before each place
     QHash<uint, qreal> widths;
-    QHash<quint64, qreal> kernings;
+    QHash<quint64, bool> interactions;
     QHash<QString, qreal> pieces;
     int cachedUnits = 0;
     qreal tabStop = 0;

@@ -27,9 +27,8 @@
 // Where one step ends, the text can be cut: laid out from there, the rest
 // lands where it does in the whole line, tabs but counting from the start
 // of their line. This rests on one premise, true of the fonts at hand: two
-// neighbours that show no interaction laid out alone show none within a
-// line either, apart from ligatures exactly as wide as their letters, where
-// a cut changes the glyph but no place.
+// neighbours that show no interaction laid out alone, neither kerning nor
+// making a ligature of Latin letters, show none within a line either.
 class LineWalk
 {
 public:

@@ -721,6 +721,12 @@ void TestWindow::drawnAsQtDrawsIt_data()
         << oracle::TextSource(23).text(1000, pieces("👍|á̀̂̃̄|a| ")) << noto << QString("Noto Color Emoji");
     QTest::newRow("combining accents")
         << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
+    // As large as Noto Sans 10 at 120 dpi, where "ffi" is a 64th of a pixel
+    // wider than "ff" and "i".
+    QFont noto125("Noto Sans");
+    noto125.setPointSizeF(12.5);
+    QTest::newRow("ligatures of three wider than their pairs")
+        << oracle::TextSource(24).text(2000, pieces("ffi|ffl|ff|fi|o|é| ")) << noto125 << QString();
     QTest::newRow("Devanagari") << oracle::TextSource(17).text(2000, pieces("नमस्ते |क्ष|त्र|हिन्दी |कि|की|र्क"))
                                 << noto << QString("Noto Sans Devanagari");
     QTest::newRow("CJK") << oracle::TextSource(18).text(2000, pieces("漢|字|日本|語|かな|テ|。")) << noto
