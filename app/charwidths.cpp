@@ -173,11 +173,14 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
         if (second + length == end)
             return interact(a, b);
     }
-    // Clusters shape apart unless their letters interact, across marks too, or
-    // the first ends in a virama or a joiner, which makes a conjunct or a
-    // ligature of what follows: only then is the pair laid out.
+    // Clusters shape apart unless their letters interact, across marks too,
+    // or the first ends in a virama or a joiner, which makes a conjunct or a
+    // ligature of what follows: only then is the pair laid out. A letter
+    // and its marks can make another letter that interacts where neither
+    // does, as "d" with a caron does with a "k" in Noto Sans.
     if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && !interact(a, next)
-        && !interact(last, next))
+        && !interact(last, next)
+        && !interact(composedLetter(text, first, second), composedLetter(text, second, end)))
         return false;
     const auto key = qMakePair(packed(text, first, second), packed(text, second, end));
     if (key.first && key.second) {
@@ -190,6 +193,24 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
     if (key.first && key.second)
         joins.insert(key, joined);
     return joined;
+}
+
+uint CharWidths::composedLetter(const QString &text, int from, int to)
+{
+    int length;
+    const uint letter = codePointAt(text, from, &length);
+    if (from + length == to)
+        return letter;
+    const QString cluster = text.mid(from, to - from);
+    auto found = composedLetters.constFind(cluster);
+    if (found == composedLetters.constEnd()) {
+        // Clusters of letters under stacks of random marks are many.
+        if (composedLetters.size() >= mostCachedUnits / 8)
+            composedLetters.clear();
+        found = composedLetters.insert(
+            cluster, codePointAt(cluster.normalized(QString::NormalizationForm_C), 0, &length));
+    }
+    return *found;
 }
 
 qreal CharWidths::pieceWidth(const QString &piece)

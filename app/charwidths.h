@@ -45,6 +45,8 @@ public:
     // Whether shaping joins the clusters [first, second) and [second, end)
     // of text: laid out together they differ from the sum of their widths.
     bool join(const QString &text, int first, int second, int end);
+    // The first letter of the cluster text[from, to) composed with its marks.
+    uint composedLetter(const QString &text, int from, int to);
     // The width of a piece of a line that Qt shapes apart from its neighbours,
     // laid out left to right as a line of its own.
     qreal pieceWidth(const QString &piece);
@@ -127,6 +129,7 @@ private:
     QHash<uint, qreal> widths;
     QHash<quint64, bool> interactions;
     QHash<QString, qreal> pieces;
+    QHash<QString, uint> composedLetters;
     int cachedUnits = 0;
     qreal tabStop = 0;
 };

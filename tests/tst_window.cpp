@@ -721,6 +721,9 @@ void TestWindow::drawnAsQtDrawsIt_data()
         << oracle::TextSource(23).text(1000, pieces("👍|á̀̂̃̄|a| ")) << noto << QString("Noto Color Emoji");
     QTest::newRow("combining accents")
         << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
+    QTest::newRow("marks that move the next letter on")
+        << oracle::TextSource(25).text(2000, QStringList{"u\u0330\u031b", "d\u030c", "k", "v", "o", " "})
+        << noto << QString();
     // As large as Noto Sans 10 at 120 dpi, where "ffi" is a 64th of a pixel
     // wider than "ff" and "i".
     QFont noto125("Noto Sans");
