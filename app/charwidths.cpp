@@ -115,12 +115,25 @@ qreal CharWidths::width(uint codePoint)
 // letters they stand for, most of the time; but Noto Sans makes "ffi" a 64th
 // of a pixel wider at 120 dpi than "ff" and "i", or "f" and "fi". A pair that
 // makes one glyph joins, so that a chain of them is measured whole.
-bool CharWidths::interact(uint first, uint second)
+// Characters of no script, digits, blanks and punctuation, are shaped in the
+// script they take from the letters around them, and a font need not kern
+// them alike in every script: Liberation Sans kerns "11" among Latin letters
+// and not among Hebrew ones.
+bool CharWidths::interact(uint first, uint second, uint context)
 {
     if (!exact)
         return false;
-    const quint64 key = quint64(first) << 32 | second;
-    auto found = interactions.constFind(key);
+    const quint64 pair = quint64(first) << 32 | second;
+    const int script = QChar::script(context);
+    if (script > QChar::Script_Common && script != QChar::Script_Latin
+        && QChar::script(first) <= QChar::Script_Common && QChar::script(second) <= QChar::Script_Common) {
+        const auto key = qMakePair(script, pair);
+        auto found = interactionsInScripts.constFind(key);
+        if (found == interactionsInScripts.constEnd())
+            found = interactionsInScripts.insert(key, interactAfter(context, first, second));
+        return *found;
+    }
+    auto found = interactions.constFind(pair);
     if (found == interactions.constEnd()) {
         QString both;
         appendCodePoint(appendCodePoint(both, first), second);
@@ -128,9 +141,26 @@ bool CharWidths::interact(uint first, uint second)
         if (!together && QChar::script(first) == QChar::Script_Latin
             && QChar::script(second) == QChar::Script_Latin)
             together = glyphCount(both, drawnFont) < 2;
-        found = interactions.insert(key, together);
+        found = interactions.insert(pair, together);
     }
     return *found;
+}
+
+// Whether the two differ laid out together and apart after the letter and a
+// blank, which keeps the letter from kerning with them.
+bool CharWidths::interactAfter(uint letter, uint first, uint second)
+{
+    QString context;
+    appendCodePoint(context, letter).append(QLatin1Char(' '));
+    const qreal before = textAdvance(drawnFont, context);
+    QString withFirst = context;
+    QString withSecond = context;
+    appendCodePoint(withFirst, first);
+    appendCodePoint(withSecond, second);
+    QString withBoth = withFirst;
+    appendCodePoint(withBoth, second);
+    return textAdvance(drawnFont, withBoth) - before
+        != (textAdvance(drawnFont, withFirst) - before) + (textAdvance(drawnFont, withSecond) - before);
 }
 
 // Up to three code units with their number in one word, or 0 for more.
@@ -155,7 +185,7 @@ qreal CharWidths::stretchWidth(const QString &text, int from, int to)
     return *found;
 }
 
-bool CharWidths::join(const QString &text, int first, int second, int end)
+bool CharWidths::join(const QString &text, int first, int second, int end, uint context)
 {
     int length;
     // Regional indicators make a flag of any two neighbours the font has a
@@ -171,16 +201,16 @@ bool CharWidths::join(const QString &text, int first, int second, int end)
     if (first + length == second) {
         const uint b = codePointAt(text, second, &length);
         if (second + length == end)
-            return interact(a, b);
+            return interact(a, b, context);
     }
     // Clusters shape apart unless their letters interact, across marks too,
     // or the first ends in a virama or a joiner, which makes a conjunct or a
     // ligature of what follows: only then is the pair laid out. A letter
     // and its marks can make another letter that interacts where neither
     // does, as "d" with a caron does with a "k" in Noto Sans.
-    if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && !interact(a, next)
-        && !interact(last, next)
-        && !interact(composedLetter(text, first, second), composedLetter(text, second, end)))
+    if (QChar::combiningClass(last) != viramaClass && last != zeroWidthJoiner && !interact(a, next, context)
+        && !interact(last, next, context)
+        && !interact(composedLetter(text, first, second), composedLetter(text, second, end), context))
         return false;
     const auto key = qMakePair(packed(text, first, second), packed(text, second, end));
     if (key.first && key.second) {

@@ -38,13 +38,16 @@ public:
 
     qreal width(uint codePoint);
     // Whether the two characters laid out together differ from the two laid
-    // out apart: they kern, or make a ligature of Latin letters.
-    bool interact(uint first, uint second);
+    // out apart: they kern, or make a ligature of Latin letters. Two
+    // characters of no script of their own, as digits are, are laid out
+    // after a letter of the script they take from the line, as the context.
+    bool interact(uint first, uint second, uint context = 0);
     // The width of text[from, to), a piece as pieceWidth measures it.
     qreal stretchWidth(const QString &text, int from, int to);
     // Whether shaping joins the clusters [first, second) and [second, end)
-    // of text: laid out together they differ from the sum of their widths.
-    bool join(const QString &text, int first, int second, int end);
+    // of text: laid out together they differ from the sum of their widths;
+    // context is a letter whose script characters of none take there.
+    bool join(const QString &text, int first, int second, int end, uint context = 0);
     // The first letter of the cluster text[from, to) composed with its marks.
     uint composedLetter(const QString &text, int from, int to);
     // The width of a piece of a line that Qt shapes apart from its neighbours,
@@ -96,6 +99,7 @@ public:
     QVector<int> islandCuts(int from, int end);
 
 private:
+    bool interactAfter(uint letter, uint first, uint second);
     // A right-to-left island of the whole text. Its core, up to its last
     // letter or digit, is cut where nothing joins, mirrors or reorders
     // across: at a blank between two right-to-left letters, into the blank
@@ -128,6 +132,7 @@ private:
     QVector<qreal> estimatedBefore; // the widths of the whole text's characters before each place
     QHash<uint, qreal> widths;
     QHash<quint64, bool> interactions;
+    QHash<QPair<int, quint64>, bool> interactionsInScripts;
     QHash<QString, qreal> pieces;
     QHash<QString, uint> composedLetters;
     int cachedUnits = 0;

@@ -105,6 +105,13 @@ qreal LineWalk::step()
         advance = tab ? widths.tabWidth(place.x)
             : island  ? widths.islandWidth(offset + place.next, offset + end)
                       : widths.pieceWidth(text.mid(place.next, end - place.next));
+        for (int i = end, length; i > place.next; i -= length) {
+            const uint c = codePointBefore(text, i, &length);
+            if (QChar::script(c) > QChar::Script_Common) {
+                place.lastLetter = c;
+                break;
+            }
+        }
         place.next = end;
         place.runLength = 0;
         place.runScript = QChar::Script_Common;
@@ -133,6 +140,8 @@ qreal LineWalk::stepOverLeftToRight()
         // the like go with the run they stand in.
         if (script > QChar::Script_Common && place.runScript <= QChar::Script_Common)
             place.runScript = script;
+        if (script > QChar::Script_Common)
+            place.lastLetter = letter;
         place.runLength += end - place.next;
         place.next = end;
         if (atEnd())
@@ -147,7 +156,7 @@ qreal LineWalk::stepOverLeftToRight()
             place.runScript = QChar::Script_Common;
             break;
         }
-        if (!widths.join(text, clusterStart, end, clusterEnd(text, end)))
+        if (!widths.join(text, clusterStart, end, clusterEnd(text, end), scriptContext()))
             break;
         clusterStart = end;
     }
@@ -156,6 +165,23 @@ qreal LineWalk::stepOverLeftToRight()
     if (clusters == 1 && start + length == place.next)
         return widths.width(first);
     return widths.stretchWidth(text, start, place.next);
+}
+
+// A letter whose script characters of none around it take, as Qt's items
+// give it them: the last one walked, or the text's first.
+uint LineWalk::scriptContext()
+{
+    if (place.lastLetter)
+        return place.lastLetter;
+    if (firstLetter < 0) {
+        firstLetter = 0;
+        for (int i = 0, length; i < text.size() && !firstLetter; i += length) {
+            const uint c = codePointAt(text, i, &length);
+            if (QChar::script(c) > QChar::Script_Common)
+                firstLetter = int(c);
+        }
+    }
+    return uint(firstLetter);
 }
 
 // Whether, after a right-to-left letter, the text from i on runs right to

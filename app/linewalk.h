@@ -41,6 +41,10 @@ public:
         // Whether the last letter with a direction ran right to left: then
         // European digits run right to left too, even after a tab.
         bool afterRightToLeft = false;
+        // The last letter of a script of its own walked, if any: Qt shapes
+        // digits, blanks and punctuation in the script of the letters before
+        // them, or, at the start of the line, of the letters after them.
+        uint lastLetter = 0;
         qreal x = 0;
     };
 
@@ -63,6 +67,7 @@ public:
 
 private:
     qreal stepOverLeftToRight();
+    uint scriptContext();
     bool goesRightToLeft(int i) const;
     int islandEnd() const;
 
@@ -72,6 +77,7 @@ private:
     int offset; // of the text in the whole text that the widths walk, or -1 if no suffix of it
     bool tab = false;
     bool island = false;
+    int firstLetter = -1; // of the text with a script of its own, once looked for; 0 for none
 };
 
 #endif // LINEWALK_H

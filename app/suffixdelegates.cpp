@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QStyle>
 #include <QSet>
@@ -60,7 +61,8 @@ QColor textColour(const QStyleOptionViewItem &item)
 // draws it: clipped to the item, in the text colour of the item's state,
 // in a rectangle of the text's size, or the item's, within the item and
 // past the focus frame's margins, centred there by the height of its lines.
-void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPiece &kept)
+void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPiece &kept,
+              int drawnLength = -1)
 {
     const int margin = textMargin(item);
     const QRect &rect = item.rect;
@@ -74,7 +76,13 @@ void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPie
                                                  QSize(textRect.width(), int(kept.height)), textRect);
     painter->save();
     painter->setPen(textColour(item));
-    kept.layout.draw(painter, QPointF(textRect.x(), layoutRect.top()));
+    const QPointF origin(textRect.x(), layoutRect.top());
+    if (drawnLength < 0) {
+        kept.layout.draw(painter, origin);
+    } else {
+        for (const QGlyphRun &run : kept.layout.glyphRuns(0, drawnLength))
+            painter->drawGlyphRun(origin, run);
+    }
     painter->restore();
 }
 
@@ -210,7 +218,8 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // among its characters, so a piece without them would stand higher. The
 // text is drawn from what was kept of it, where the style would draw it.
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
-              CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept)
+              CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept,
+              int drawnLength = -1)
 {
     painter->save();
     painter->setClipRect(item.rect);
@@ -221,7 +230,7 @@ void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text,
     const qreal down =
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->translate(left - pixel, down);
-    drawKept(painter, item, kept);
+    drawKept(painter, item, kept, drawnLength);
     painter->restore();
 }
 
@@ -751,6 +760,19 @@ void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem 
         drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font));
 }
 
+// Digits, blanks and punctuation at the start of a row take the script of
+// the letters after them, and a font need not shape them alike in every
+// script: Liberation Sans kerns "11" before Latin letters, not before Hebrew
+// ones. Before the row's first island, they are laid out with its first
+// letter, as in the row, and drawn up to where the island starts, which
+// draws the letter itself.
+void SuffixRowDelegate::drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece,
+                                             const QString &withLetter, int length, qreal left,
+                                             CharWidths &widths, const CharWidths::LineExtent &row) const
+{
+    drawText(painter, piece, withLetter, left, widths, row, keptPiece(withLetter, piece.font), length);
+}
+
 // Draws the pieces in view of the right-to-left island [from, to) of a row
 // of this length, each where the island's layout puts it. Each stands
 // between right-to-left marks, which take no room, as the words of the
@@ -852,6 +874,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
     while (!walk.atEnd() && x < viewWidth + edgeMargin) {
         const int before = walk.position();
         const qreal beforeX = x;
+        const bool lettersBefore = walk.standing().lastLetter != 0;
         walk.step();
         x = left + walk.x();
         if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
@@ -859,7 +882,12 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         const bool colour =
             !walk.wasTab() && !walk.wasIsland() && isColourCluster(row.text, before, walk.position());
         const bool apart = walk.wasTab() || walk.wasIsland() || colour;
-        if (apart && beforeX > -edgeMargin)
+        if (apart && beforeX > -edgeMargin && walk.wasIsland() && !lettersBefore) {
+            int length;
+            codePointAt(row.text, before, &length);
+            drawPieceStartingRow(painter, piece, row.text.mid(first, before + length - first), before - first,
+                                 pieceLeft, widths, extent);
+        } else if (apart && beforeX > -edgeMargin)
             drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
         if (walk.wasIsland())
             drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,

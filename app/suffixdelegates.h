@@ -204,6 +204,9 @@ private:
     const KeptPiece &keptPiece(const QString &text, const QFont &font) const;
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
                    CharWidths &widths, const CharWidths::LineExtent &row) const;
+    void drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece, const QString &withLetter,
+                              int length, qreal left, CharWidths &widths,
+                              const CharWidths::LineExtent &row) const;
     void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
                     const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left,
                     int viewWidth) const;

@@ -705,6 +705,10 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("Hebrew words with numbers")
         << oracle::TextSource(13).text(3000, pieces("שלום |עולם |ספר |2026 |מים |12 |אבגד |שם. ")) << noto
         << QString("Noto Sans Hebrew");
+    // Liberation Sans kerns "11" before Latin letters and not before Hebrew ones.
+    QTest::newRow("numbers before Hebrew words, in a font that kerns them")
+        << oracle::TextSource(26).text(2000, pieces("שלום |עולם |11 |1711 |(11) |מים"))
+        << QFont("Liberation Sans", 8) << QString("Liberation Sans");
     QTest::newRow("Arabic words after tabs")
         << (QString::fromUtf8("سلام ").repeated(7) + QString::fromUtf8("\tعالم ")).repeated(60) + "end"
         << dejaVu11 << QString();
