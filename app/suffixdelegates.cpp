@@ -60,7 +60,8 @@ QColor textColour(const QStyleOptionViewItem &item)
 // Draws a kept piece as the style draws an item's text alone, where it
 // draws it: clipped to the item, in the text colour of the item's state,
 // in a rectangle of the text's size, or the item's, within the item and
-// past the focus frame's margins, centred there by the height of its lines.
+// past the focus frame's margins, centred there by the height of its lines;
+// or only the glyphs of its first drawnLength code units, where they stand.
 void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPiece &kept,
               int drawnLength = -1)
 {
