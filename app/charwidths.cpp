@@ -392,7 +392,7 @@ const QVector<qreal> &CharWidths::estimates()
     return estimatedBefore;
 }
 
-qreal CharWidths::islandWidth(int from, int end)
+qreal CharWidths::islandWidth(int from, int end, int apart)
 {
     if (!exact)
         return estimates()[end] - estimates()[from];
@@ -400,8 +400,14 @@ qreal CharWidths::islandWidth(int from, int end)
     const int next =
         int(std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from) - island.cuts.cbegin());
     const int firstEnd = next < island.cuts.size() ? island.cuts[next] : island.coreEnd;
-    return wholeWidth(from, firstEnd) + island.widthBefore.last() - island.widthBefore[next]
+    return firstPieceWidth(from, firstEnd, apart) + island.widthBefore.last() - island.widthBefore[next]
         + (island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0);
+}
+
+qreal CharWidths::firstPieceWidth(int from, int end, int apart)
+{
+    return from < apart && apart < end ? wholeWidth(from, apart) + wholeWidth(apart, end)
+                                       : wholeWidth(from, end);
 }
 
 int CharWidths::islandPrefixEnd(int from, int end, qreal width)
@@ -432,13 +438,14 @@ QVector<int> CharWidths::islandCuts(int from, int end)
     return QVector<int>(next, island.cuts.cend());
 }
 
-QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qreal left, qreal right)
+QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qreal left, qreal right,
+                                                          int apart)
 {
     const Island &island = islandEndingAt(end);
     const auto &cuts = island.cuts;
     const int next = int(std::upper_bound(cuts.cbegin(), cuts.cend(), from) - cuts.cbegin());
     const int firstEnd = next < cuts.size() ? cuts[next] : island.coreEnd;
-    const qreal first = wholeWidth(from, firstEnd);
+    const qreal first = firstPieceWidth(from, firstEnd, apart);
     // The core's right edge, from which segment k ends widthBefore[k] less what precedes `next` to the left.
     const qreal coreRight = first + island.widthBefore.last() - island.widthBefore[next];
     QVector<IslandPiece> pieces;
@@ -447,7 +454,14 @@ QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qre
         if (!blank && x <= right && x + width >= left)
             pieces.prepend({start, stop - start, x, false});
     };
-    keep(from, firstEnd, coreRight - first, first);
+    if (from < apart && apart < firstEnd) {
+        // What begins the island in the order of its characters stands at its right.
+        const qreal leading = wholeWidth(from, apart);
+        keep(from, apart, coreRight - leading, leading);
+        keep(apart, firstEnd, coreRight - first, first - leading);
+    } else {
+        keep(from, firstEnd, coreRight - first, first);
+    }
     // Segment k lies at coreRight - (widthBefore[k + 1] - widthBefore[next] + first) on; those
     // wholly right of the range lie before the first that reaches it.
     const qreal shift = island.widthBefore[next] - first;

@@ -87,19 +87,24 @@ public:
         bool trailing; // runs left to right after the island's core
     };
     // The width of the island of the whole text that runs from `from` to `end`.
-    qreal islandWidth(int from, int end);
+    // Characters of no script that begin it up to apart, when letters of
+    // another script stand before it in the line, are shaped with those
+    // letters, in an item of their own, and so measured and drawn apart.
+    qreal islandWidth(int from, int end, int apart = -1);
     // Where the shortest beginning of that island at least width wide ends, in
     // the order of its characters, among the places it can be cut.
     int islandPrefixEnd(int from, int end, qreal width);
     // The pieces of that island, left to right, that reach into [left, right]
     // of x from its left edge; blanks between its words are left out.
-    QVector<IslandPiece> islandPieces(int from, int end, qreal left, qreal right);
+    QVector<IslandPiece> islandPieces(int from, int end, qreal left, qreal right, int apart = -1);
     // The places within that island from `from` on where its core is cut,
     // each apart from what precedes it in shaping.
     QVector<int> islandCuts(int from, int end);
 
 private:
     bool interactAfter(uint letter, uint first, uint second);
+    // The width of an island's first piece [from, end), apart as islandWidth takes it.
+    qreal firstPieceWidth(int from, int end, int apart);
     // A right-to-left island of the whole text. Its core, up to its last
     // letter or digit, is cut where nothing joins, mirrors or reorders
     // across: at a blank between two right-to-left letters, into the blank

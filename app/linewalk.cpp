@@ -102,8 +102,9 @@ qreal LineWalk::step()
             || std::any_of(text.cbegin() + place.next, text.cbegin() + end,
                            [](QChar c) { return isRightToLeftLetter(c.unicode()); });
         island = island && offset >= 0 && bracketsPairWithin(text, place.next, end, rightToLeftBefore);
+        apart = island ? leadingApart(place.next, end) : -1;
         advance = tab ? widths.tabWidth(place.x)
-            : island  ? widths.islandWidth(offset + place.next, offset + end)
+            : island  ? widths.islandWidth(offset + place.next, offset + end, apart < 0 ? -1 : offset + apart)
                       : widths.pieceWidth(text.mid(place.next, end - place.next));
         for (int i = end, length; i > place.next; i -= length) {
             const uint c = codePointBefore(text, i, &length);
@@ -165,6 +166,23 @@ qreal LineWalk::stepOverLeftToRight()
     if (clusters == 1 && start + length == place.next)
         return widths.width(first);
     return widths.stretchWidth(text, start, place.next);
+}
+
+// Where characters of no script that begin the island [from, end) end, when
+// they take the script of letters before them other than that of the
+// island's first letter: then Qt shapes them in an item of their own, as
+// a tatweel or an Arabic comma right after a word of another script.
+int LineWalk::leadingApart(int from, int end) const
+{
+    if (!place.lastLetter)
+        return -1;
+    int i = from;
+    for (int length; i < end; i += length) {
+        const uint c = codePointAt(text, i, &length);
+        if (QChar::script(c) > QChar::Script_Common)
+            return i > from && QChar::script(c) != QChar::script(place.lastLetter) ? i : -1;
+    }
+    return -1;
 }
 
 // A letter whose script characters of none around it take, as Qt's items

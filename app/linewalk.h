@@ -64,10 +64,14 @@ public:
     // Whether the last step went over a right-to-left island, which a
     // suffix of the text that CharWidths walks lays out in pieces.
     bool wasIsland() const { return island; }
+    // Where characters of no script that begin that island, shaped with the
+    // letters of another script before it, end; -1 if none do.
+    int islandApart() const { return apart; }
 
 private:
     qreal stepOverLeftToRight();
     uint scriptContext();
+    int leadingApart(int from, int end) const;
     bool goesRightToLeft(int i) const;
     int islandEnd() const;
 
@@ -77,6 +81,7 @@ private:
     int offset; // of the text in the whole text that the widths walk, or -1 if no suffix of it
     bool tab = false;
     bool island = false;
+    int apart = -1;
     int firstLetter = -1; // of the text with a script of its own, once looked for; 0 for none
 };
 

@@ -779,15 +779,16 @@ void SuffixRowDelegate::drawPieceStartingRow(QPainter *painter, const QStyleOpti
 // between right-to-left marks, which take no room, as the words of the
 // island stand between right-to-left letters: digits and punctuation at
 // either end run right to left as there. What trails the core follows one
-// mark only, and runs left to right as there.
+// mark only, and runs left to right as there. Characters of no script that
+// begin the island up to apart, if it is not -1, are a piece of their own.
 void SuffixRowDelegate::drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
                                    const CharWidths::LineExtent &row, int rowLength, int from, int to,
-                                   qreal left, int viewWidth) const
+                                   qreal left, int viewWidth, int apart) const
 {
     const QString &whole = widths.wholeText();
     const int offset = whole.size() - rowLength;
-    const auto pieces =
-        widths.islandPieces(offset + from, offset + to, -edgeMargin - left, viewWidth + edgeMargin - left);
+    const auto pieces = widths.islandPieces(offset + from, offset + to, -edgeMargin - left,
+                                            viewWidth + edgeMargin - left, apart < 0 ? -1 : offset + apart);
     for (const CharWidths::IslandPiece &each : pieces)
         drawPiece(painter, piece,
                   rightToLeftMark + whole.mid(each.start, each.length)
@@ -892,7 +893,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
         if (walk.wasIsland())
             drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,
-                       viewWidth);
+                       viewWidth, walk.islandApart());
         if (colour && x > -edgeMargin) {
             const QString cluster = row.text.mid(before, walk.position() - before);
             drawText(painter, piece, cluster, beforeX, widths, extent, keptCluster(cluster, piece.font));

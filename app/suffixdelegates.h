@@ -209,7 +209,7 @@ private:
                               const CharWidths::LineExtent &row) const;
     void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
                     const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left,
-                    int viewWidth) const;
+                    int viewWidth, int apart) const;
     void paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber, int viewWidth) const;
 
     mutable QSize rowSize;

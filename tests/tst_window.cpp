@@ -741,6 +741,11 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("tabs, blanks and brackets among Hebrew and Arabic words")
         << oracle::TextSource(20).text(3000, pieces("שלום |سلام |\t |\t|12 |(12) |abc |(אב) |. ")) << noto
         << QString("Noto Sans Hebrew");
+    // A tatweel or an Arabic comma right after a word of another script is
+    // shaped with that word; a tab after it shows a fraction of a pixel.
+    QTest::newRow("Arabic words that start with a tatweel or a comma, after CJK and tabs")
+        << oracle::TextSource(27).text(2000, pieces("漢字 |ـبغو |،كتب |\t|abc ")) << noto
+        << QString("Noto Sans CJK JP");
     QTest::newRow("mixed scripts") << oracle::TextSource(19).text(
         3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
                                    << noto << QString("Noto Sans CJK JP");
