@@ -280,6 +280,29 @@ void CharWidths::walkSuffixesOf(const QString &text)
     estimatedBefore.clear();
     suffixExtents.clear();
     extentsMeasured = 0;
+    islandWordsMeasured = 0;
+}
+
+void CharWidths::measureIslandWordsAhead(const QDeadlineTimer &deadline)
+{
+    // A word runs from a blank where an island is cut, or from a tab or a
+    // left-to-right letter, which end islands, to the next such blank.
+    int start = islandWordsMeasured;
+    for (int i = islandWordsMeasured; i < whole.size() && !deadline.hasExpired(); ++i) {
+        const QChar c = whole.at(i);
+        if (c == QLatin1Char('\t') || c.direction() == QChar::DirL) {
+            start = i + 1;
+        } else if (isCut(whole, i)) {
+            if (exact && start < i)
+                wholeWidth(start, i);
+            start = i + 1;
+        } else {
+            continue;
+        }
+        islandWordsMeasured = start;
+    }
+    if (!deadline.hasExpired())
+        islandWordsMeasured = whole.size();
 }
 
 CharWidths::LineExtent CharWidths::charExtent(uint codePoint)

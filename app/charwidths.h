@@ -72,6 +72,12 @@ public:
     void measureExtentsUpTo(int end,
                             const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
+    // Measures the words of the whole text's right-to-left islands from
+    // where it stood on, within the deadline: a walk measures an island's
+    // words all at once when it first meets the island, which can be as
+    // long as the text.
+    void measureIslandWordsAhead(const QDeadlineTimer &deadline);
+
     // The text whose suffixes are walked; their right-to-left islands are
     // cut into segments once, in this text, for all of them.
     void walkSuffixesOf(const QString &text);
@@ -132,6 +138,7 @@ private:
     QHash<QPair<quint64, quint64>, bool> joins;
     QVector<LineExtent> suffixExtents; // of the whole text, by position
     int extentsMeasured = 0;           // of the whole text's characters, from the start
+    int islandWordsMeasured = 0;       // of the whole text, from the start
     QFont drawnFont;
     bool exact = true;
     QVector<qreal> estimatedBefore; // the widths of the whole text's characters before each place

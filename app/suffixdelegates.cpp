@@ -623,6 +623,7 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
 {
     const QString &text = wholeText();
     measured.measureCut(widths.font(), deadline);
+    widths.measureIslandWordsAhead(deadline);
     LineWalk walk(widths, text, measured.to);
     while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
