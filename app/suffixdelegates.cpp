@@ -29,6 +29,11 @@ const int edgeMargin = 64;
 // have theirs remembered at most: a few kilobytes a row.
 const int placeEvery = 512;
 const int rowsWalked = 256;
+// Code units of a step of a row's walk, such as a letter under a stack of
+// marks, from which rows that show it again draw it apart, laid out once:
+// shaping stacks of marks is slow, and the rows of a short text show the
+// same ones again and again.
+const int longStep = 8;
 const QChar rightToLeftMark(0x200F);
 
 QStyle *styleOf(const QStyleOptionViewItem &option)
@@ -597,6 +602,7 @@ CharWidths &SuffixRowDelegate::rowWidthsFor(const QFont &font) const
         walked.clear();
         keptClusters.clear();
         keptPieces.clear();
+        longStepsShown.clear();
     }
     return widths;
 }
@@ -607,6 +613,7 @@ void SuffixRowDelegate::setWidestRow(const QString &text)
     rowSize = QSize();
     measured = MeasuredText(wholeText());
     walked.clear();
+    longStepsShown.clear();
 }
 
 void SuffixRowDelegate::measureAhead(const QFont &font, int parts, const QDeadlineTimer &deadline)
@@ -755,6 +762,19 @@ const KeptPiece &SuffixRowDelegate::keptPiece(const QString &text, const QFont &
     return keptInCache(keptPieces, text, font, text.size());
 }
 
+// Whether rows have shown the step [from, to) of the text before, when it
+// is long; a long one is remembered as shown.
+bool SuffixRowDelegate::shownBefore(const QString &text, int from, int to) const
+{
+    if (to - from < longStep)
+        return false;
+    const QString step = text.mid(from, to - from);
+    if (keptClusters.contains(step) || longStepsShown.contains(step))
+        return true;
+    longStepsShown.insert(step);
+    return false;
+}
+
 void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text,
                                   qreal left, CharWidths &widths, const CharWidths::LineExtent &row) const
 {
@@ -846,7 +866,8 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 // row's own layout would put that character a fraction of a pixel further
 // right, and the painter carries the fraction, so every glyph lands where Qt
 // puts it. A tab ends a piece, since its width counts from the start of the
-// line.
+// line. Colour clusters, and long steps shown before, are pieces of their
+// own, kept laid out.
 void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber,
                                     int viewWidth) const
 {
@@ -882,9 +903,10 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         x = left + walk.x();
         if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
             places.append(walk.standing());
-        const bool colour =
-            !walk.wasTab() && !walk.wasIsland() && isColourCluster(row.text, before, walk.position());
-        const bool apart = walk.wasTab() || walk.wasIsland() || colour;
+        const bool kept = !walk.wasTab() && !walk.wasIsland()
+            && (isColourCluster(row.text, before, walk.position())
+                || (x > -edgeMargin && shownBefore(row.text, before, walk.position())));
+        const bool apart = walk.wasTab() || walk.wasIsland() || kept;
         if (apart && beforeX > -edgeMargin && walk.wasIsland() && !lettersBefore) {
             int length;
             codePointAt(row.text, before, &length);
@@ -895,9 +917,9 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         if (walk.wasIsland())
             drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,
                        viewWidth, walk.islandApart());
-        if (colour && x > -edgeMargin) {
-            const QString cluster = row.text.mid(before, walk.position() - before);
-            drawText(painter, piece, cluster, beforeX, widths, extent, keptCluster(cluster, piece.font));
+        if (kept && x > -edgeMargin) {
+            const QString step = row.text.mid(before, walk.position() - before);
+            drawText(painter, piece, step, beforeX, widths, extent, keptCluster(step, piece.font));
         }
         if (apart || x < -edgeMargin) {
             pieceLeft = x;

@@ -202,6 +202,7 @@ private:
     QVector<LineWalk::Place> &placesOf(int row) const;
     const KeptPiece &keptCluster(const QString &text, const QFont &font) const;
     const KeptPiece &keptPiece(const QString &text, const QFont &font) const;
+    bool shownBefore(const QString &text, int from, int to) const;
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
                    CharWidths &widths, const CharWidths::LineExtent &row) const;
     void drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece, const QString &withLetter,
@@ -218,8 +219,11 @@ private:
     // row drawn again, scrolled anywhere, is walked from the last of them
     // before the view only.
     mutable QHash<int, QVector<LineWalk::Place>> walked;
-    // Colour clusters laid out in the list's font, by their text, a few thousand at most.
+    // Colour clusters and long steps laid out in the list's font, by their
+    // text, a few thousand at most.
     mutable QCache<QString, KeptPiece> keptClusters{4096};
+    // Long steps of rows' walks that rows have shown, by their text.
+    mutable QSet<QString> longStepsShown;
     // Pieces of rows laid out in the list's font, by their text, costing
     // their length: about as much as the rows of a view show.
     mutable QCache<QString, KeptPiece> keptPieces{1 << 17};

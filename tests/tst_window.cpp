@@ -722,7 +722,7 @@ void TestWindow::drawnAsQtDrawsIt_data()
         << oracle::TextSource(22).text(1000, pieces("😀|👍🏽|漢字|كتب |a| "))
         << QFont("Noto Sans", 14) << QString("Noto Color Emoji");
     QTest::newRow("accents stacked higher than the row, between emoji")
-        << oracle::TextSource(23).text(1000, pieces("👍|á̀̂̃̄|a| ")) << noto << QString("Noto Color Emoji");
+        << oracle::TextSource(23).text(1000, pieces("👍|á̀̂̃̄|a| |ò̖̗̘̙̜̝̞̟̠́̂̃̄̅")) << noto << QString("Noto Color Emoji");
     QTest::newRow("combining accents")
         << oracle::TextSource(16).text(2000, pieces("é|ạ̀|o|ñ| |q̃̂|ffi")) << noto << QString();
     QTest::newRow("marks that move the next letter on")
