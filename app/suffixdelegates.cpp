@@ -30,10 +30,10 @@ const int edgeMargin = 64;
 const int placeEvery = 512;
 const int rowsWalked = 256;
 // Code units of a step of a row's walk, such as a letter under a stack of
-// marks, from which rows that show it again draw it apart, laid out once:
-// shaping stacks of marks is slow, and the rows of a short text show the
-// same ones again and again.
-const int longStep = 8;
+// marks, from which the rows that show it after another row draw it apart,
+// laid out once: shaping stacks of marks is slow, and the rows of a short
+// text show the same ones again and again.
+const int longStep = 16;
 const QChar rightToLeftMark(0x200F);
 
 QStyle *styleOf(const QStyleOptionViewItem &option)
@@ -762,16 +762,18 @@ const KeptPiece &SuffixRowDelegate::keptPiece(const QString &text, const QFont &
     return keptInCache(keptPieces, text, font, text.size());
 }
 
-// Whether rows have shown the step [from, to) of the text before, when it
-// is long; a long one is remembered as shown.
-bool SuffixRowDelegate::shownBefore(const QString &text, int from, int to) const
+// Whether a row other than this one has shown the step [from, to) of the
+// text, when it is long; a long one is remembered with the first row that
+// shows it, which goes on drawing it within its pieces as before.
+bool SuffixRowDelegate::shownByAnotherRow(const QString &text, int from, int to, int row) const
 {
     if (to - from < longStep)
         return false;
     const QString step = text.mid(from, to - from);
-    if (keptClusters.contains(step) || longStepsShown.contains(step))
-        return true;
-    longStepsShown.insert(step);
+    const auto first = longStepsShown.constFind(step);
+    if (first != longStepsShown.cend())
+        return *first != row;
+    longStepsShown.insert(step, row);
     return false;
 }
 
@@ -866,8 +868,8 @@ void SuffixRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 // row's own layout would put that character a fraction of a pixel further
 // right, and the painter carries the fraction, so every glyph lands where Qt
 // puts it. A tab ends a piece, since its width counts from the start of the
-// line. Colour clusters, and long steps shown before, are pieces of their
-// own, kept laid out.
+// line. Colour clusters, and long steps that another row has shown, are
+// pieces of their own, kept laid out.
 void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row, int rowNumber,
                                     int viewWidth) const
 {
@@ -905,7 +907,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             places.append(walk.standing());
         const bool kept = !walk.wasTab() && !walk.wasIsland()
             && (isColourCluster(row.text, before, walk.position())
-                || (x > -edgeMargin && shownBefore(row.text, before, walk.position())));
+                || (x > -edgeMargin && shownByAnotherRow(row.text, before, walk.position(), rowNumber)));
         const bool apart = walk.wasTab() || walk.wasIsland() || kept;
         if (apart && beforeX > -edgeMargin && walk.wasIsland() && !lettersBefore) {
             int length;

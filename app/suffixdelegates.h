@@ -202,7 +202,7 @@ private:
     QVector<LineWalk::Place> &placesOf(int row) const;
     const KeptPiece &keptCluster(const QString &text, const QFont &font) const;
     const KeptPiece &keptPiece(const QString &text, const QFont &font) const;
-    bool shownBefore(const QString &text, int from, int to) const;
+    bool shownByAnotherRow(const QString &text, int from, int to, int row) const;
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
                    CharWidths &widths, const CharWidths::LineExtent &row) const;
     void drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece, const QString &withLetter,
@@ -222,8 +222,9 @@ private:
     // Colour clusters and long steps laid out in the list's font, by their
     // text, a few thousand at most.
     mutable QCache<QString, KeptPiece> keptClusters{4096};
-    // Long steps of rows' walks that rows have shown, by their text.
-    mutable QSet<QString> longStepsShown;
+    // Long steps of rows' walks that rows have shown, by their text, with
+    // the first row that showed each.
+    mutable QHash<QString, int> longStepsShown;
     // Pieces of rows laid out in the list's font, by their text, costing
     // their length: about as much as the rows of a view show.
     mutable QCache<QString, KeptPiece> keptPieces{1 << 17};
