@@ -151,8 +151,9 @@ void AnswerArea::layOut()
     if (Qt::mightBeRichText(label->text())) {
         // A new document lays its text out only when asked, so the line is
         // laid out once and keeps what it shaped for every later drawing.
-        shown = documentFor(answer.letters, answer.red, answer.positions);
-        segments->standIn(shown.get(), font);
+        shown = documentFor(answer.letters, segments->redInDocument(answer.letters, answer.red, font),
+                            answer.positions);
+        segments->standIn(shown.get(), font, answer.red);
         standIns->standIn(shown.get(), font);
         shown->firstBlock().layout()->setCacheEnabled(true);
         shown->setPageSize(QSizeF());
@@ -213,7 +214,8 @@ void AnswerArea::cutIntoChunks()
             addClusterChunk(line, cluster.text, x + cluster.x, format.foreground());
         for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format))
             chunks.append({glyphs.run, format.foreground(), x + glyphs.left - reach, x + glyphs.right + reach,
-                           QString(), baseline + QPointF(x, 0)});
+                           QString(), baseline + QPointF(x, 0),
+                           glyphs.firstUnit < 0 ? -1 : glyphs.firstUnit - Words::answerHeading.size()});
     }
     const QList<QGlyphRun> runs = line.glyphRuns();
     for (int i = 0; i < runs.size(); ++i)
@@ -232,7 +234,7 @@ void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qrea
     const QVector<quint32> glyphs = run.glyphIndexes();
     const QVector<QPointF> positions = run.positions();
     for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
-        GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF()};
+        GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF(), -1};
         // A short run, such as a letter of a colour of its own, is its own
         // chunk and shares its glyphs with the line.
         if (glyphs.size() > glyphsPerChunk) {
@@ -257,8 +259,8 @@ void AnswerArea::addClusterChunk(const QTextLine &line, const QString &cluster, 
         for (const QPointF &position : run.positions())
             last = qMax(last, position.x());
     }
-    chunks.append(
-        {QGlyphRun(), colour, x - reach, x + last + reach, cluster, QPointF(x, line.y() + line.ascent())});
+    chunks.append({QGlyphRun(), colour, x - reach, x + last + reach, cluster,
+                   QPointF(x, line.y() + line.ascent()), -1});
 }
 
 // Draws the chunks in view where and as the label would draw them: the line
@@ -287,13 +289,35 @@ void AnswerArea::paintEvent(QPaintEvent *event)
         if (chunk.right < left || chunk.left > right)
             continue;
         painter.setPen(penFor(chunk.colour, option));
-        if (chunk.cluster.isEmpty()) {
+        if (chunk.firstLetter >= 0) {
+            drawInLetterColours(painter, layout->position() + chunk.origin, chunk, option);
+        } else if (chunk.cluster.isEmpty()) {
             painter.drawGlyphRun(layout->position() + chunk.origin, chunk.glyphs);
         } else {
             const ClusterStandIns::KeptCluster &cluster = standIns->kept(chunk.cluster);
             for (const QGlyphRun &run : cluster.glyphs)
                 painter.drawGlyphRun(layout->position() + chunk.origin - QPointF(0, cluster.ascent), run);
         }
+    }
+}
+
+// Draws the chunk's glyphs, each of which stands for one letter, in runs
+// of the colours of their letters, left to right as the label draws them.
+void AnswerArea::drawInLetterColours(QPainter &painter, const QPointF &origin, const GlyphChunk &chunk,
+                                     const QStyleOption &option) const
+{
+    const QVector<quint32> glyphs = chunk.glyphs.glyphIndexes();
+    const QVector<QPointF> positions = chunk.glyphs.positions();
+    const auto redAt = [this, &chunk](int glyph) { return answer.red.value(chunk.firstLetter + glyph); };
+    for (int from = 0, to; from < glyphs.size(); from = to) {
+        const bool red = redAt(from);
+        for (to = from + 1; to < glyphs.size() && redAt(to) == red;)
+            ++to;
+        QGlyphRun run = chunk.glyphs;
+        run.setGlyphIndexes(glyphs.mid(from, to - from));
+        run.setPositions(positions.mid(from, to - from));
+        painter.setPen(penFor(QColor(red ? Qt::red : Qt::black), option));
+        painter.drawGlyphRun(origin, run);
     }
 }
 

@@ -28,6 +28,7 @@
 
 QT_BEGIN_NAMESPACE
 class QLabel;
+class QPainter;
 class QStyleOption;
 class QTextDocument;
 class QTextLine;
@@ -90,7 +91,13 @@ private:
         // glyphs, a stand-in's left on the baseline for a segment's, and for
         // a cluster where its baseline starts.
         QPointF origin;
+        // For the glyphs of a plain segment, one for each letter, the
+        // answer's letter that the first stands for, their colours
+        // the letters' own; else -1.
+        int firstLetter;
     };
+    void drawInLetterColours(QPainter &painter, const QPointF &origin, const GlyphChunk &chunk,
+                             const QStyleOption &option) const;
     void addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach);
     void addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour);
     QPen penFor(const QBrush &colour, const QStyleOption &option) const;

@@ -171,6 +171,37 @@ QVector<int> bidiLevels(const QString &line)
     return levels;
 }
 
+// Whether the glyphs of the letters, laid out left to right in these runs,
+// are each letter's own, one for each code unit, at its own advance from
+// the one before: then no cut between the letters changes a glyph or a place.
+bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs)
+{
+    int unit = 0;
+    qreal x = 0;
+    for (const QGlyphRun &run : runs) {
+        const QVector<quint32> glyphs = run.glyphIndexes();
+        const QVector<QPointF> positions = run.positions();
+        const int count = glyphs.size();
+        if (unit + count > letters.size())
+            return false;
+        QVector<quint32> own(count);
+        int owned = count;
+        if (!run.rawFont().glyphIndexesForChars(letters.constData() + unit, count, own.data(), &owned)
+            || owned != count || own != glyphs)
+            return false;
+        const QVector<QPointF> advances = run.rawFont().advancesForGlyphIndexes(glyphs);
+        for (int i = 0; i < count; ++i) {
+            if (positions[i] != QPointF(x, positions[0].y()))
+                return false;
+            x += advances[i].x();
+        }
+        unit += count;
+    }
+    return unit == letters.size() && std::none_of(letters.cbegin(), letters.cend(), [](QChar c) {
+               return c.isSurrogate() || c == QLatin1Char('\t');
+           });
+}
+
 } // namespace
 
 void AnswerSegments::prepare(const QString &text, int from, const QFont &textFont)
@@ -357,13 +388,17 @@ AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
     QTextLayout layout(line.mid(start, end - start));
     const QTextLine laid = layOutLine(layout, font, directionAt(start));
     Segment segment{start, end, laid.horizontalAdvance(), laid.ascent(), laid.descent(), laid.leading(), {}};
-    for (const QGlyphRun &run : laid.glyphRuns()) {
+    const QList<QGlyphRun> runs = laid.glyphRuns();
+    segment.plain =
+        !mayReorder && directionAt(start) == Qt::LeftToRight && eachLetterItsOwnGlyph(layout.text(), runs);
+    int unit = start;
+    for (const QGlyphRun &run : runs) {
         const QVector<quint32> indexes = run.glyphIndexes();
         QVector<QPointF> positions = run.positions();
         for (QPointF &position : positions)
             position.ry() -= laid.ascent();
         for (int first = 0; first < indexes.size(); first += glyphsPerRun) {
-            Glyphs glyphs{run, 0, 0};
+            Glyphs glyphs{run, 0, 0, segment.plain ? unit + first : -1};
             glyphs.run.setGlyphIndexes(indexes.mid(first, glyphsPerRun));
             glyphs.run.setPositions(positions.mid(first, glyphsPerRun));
             const auto [leftmost, rightmost] =
@@ -373,6 +408,7 @@ AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
             glyphs.right = rightmost->x();
             segment.glyphs << glyphs;
         }
+        unit += indexes.size();
     }
     return segment;
 }
@@ -417,7 +453,39 @@ QString AnswerSegments::tallestAhead() const
     return letters;
 }
 
-void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
+bool AnswerSegments::prepared(const QString &letters, const QFont &textFont) const
+{
+    return font.isCopyOf(textFont) && line.size() - lettersFrom == letters.size() && line.endsWith(letters);
+}
+
+// A plain segment stands in whatever colours its letters have, unless it
+// keeps the line as high as its letters make it, or has Qt run the
+// bidirectional algorithm.
+bool AnswerSegments::standsInAnyColours(int i, const QVector<int> &witnesses) const
+{
+    const Segment &segment = segments[i];
+    return segment.plain && !witnesses.contains(i)
+        && !(segment.start <= bidiTrigger && bidiTrigger < segment.end);
+}
+
+QVector<bool> AnswerSegments::redInDocument(const QString &letters, const QVector<bool> &red,
+                                            const QFont &textFont)
+{
+    if (!prepared(letters, textFont))
+        return red;
+    layOutUpTo(line.size());
+    const QVector<int> witnesses = heightWitnesses();
+    QVector<bool> shown = red;
+    for (int i = 0; i < segments.size(); ++i) {
+        if (standsInAnyColours(i, witnesses)) {
+            const auto first = shown.begin() + segments[i].start - lettersFrom;
+            std::fill(first, shown.begin() + segments[i].end - lettersFrom, *first);
+        }
+    }
+    return shown;
+}
+
+void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont, const QVector<bool> &red)
 {
     placed.clear();
     const QTextBlock block = document->firstBlock();
@@ -425,9 +493,10 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
         return;
     layOutUpTo(line.size());
     const QVector<int> witnesses = heightWitnesses();
-    const QVector<int> splits = itemSplits(block);
-    // Segments within one fragment, each with its fragment's format, and
-    // none that Qt's line splits where the segment goes on.
+    const QVector<int> splits = itemSplits(red);
+    // Plain segments, and segments within one fragment that Qt's line does
+    // not split where the segment goes on, each with the format of the
+    // fragment where it starts.
     QVector<QPair<int, QTextCharFormat>> standing;
     QTextBlock::iterator fragments = block.begin();
     auto split = splits.cbegin();
@@ -443,8 +512,9 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
         split = std::upper_bound(split, splits.cend(), segment.start);
         const bool splitWithin = segment.softStart && split != splits.cend() && *split < segment.end;
         const bool holdsTrigger = segment.start <= bidiTrigger && bidiTrigger < segment.end;
-        if (fragment.position() + fragment.length() >= block.position() + segment.end
-            && !witnesses.contains(i) && !splitWithin && !holdsTrigger)
+        if (standsInAnyColours(i, witnesses)
+            || (fragment.position() + fragment.length() >= block.position() + segment.end
+                && !witnesses.contains(i) && !splitWithin && !holdsTrigger))
             standing << qMakePair(i, fragment.charFormat());
     }
     // A line without stand-ins is the label's own, and Qt splits it alike.
@@ -476,26 +546,26 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont)
     cursor.endEditBlock();
 }
 
-// Where Qt's line of the block splits an item of letters that goes on: a
-// run of one script and one direction, without a tab or a change of format,
-// every 4096 code units from its start. Where letters run both ways, the
-// whole bidirectional algorithm knows where the direction changes: no
-// segment starts softly there, and Qt's line and the stand-ins' line split
-// the letters left alike by themselves.
-QVector<int> AnswerSegments::itemSplits(const QTextBlock &block) const
+// Where Qt's line of the answer, with its letters red where red says,
+// splits an item of letters that goes on: a run of one script and one
+// direction, without a tab or a change of format, every 4096 code units
+// from its start. Where letters run both ways, the whole bidirectional
+// algorithm knows where the direction changes: no segment starts softly
+// there, and Qt's line and the stand-ins' line split the letters left alike
+// by themselves.
+QVector<int> AnswerSegments::itemSplits(const QVector<bool> &red) const
 {
     if (mayReorder && !rightToLeftOnly)
         return {};
     QVector<int> starts = scriptChanges + levelChanges;
     for (int tab = line.indexOf(QLatin1Char('\t')); tab >= 0; tab = line.indexOf(QLatin1Char('\t'), tab + 1))
         starts << tab << tab + 1;
-    int format = -1;
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-        if (it.fragment().charFormatIndex() != format)
-            starts << it.fragment().position() - block.position();
-        format = it.fragment().charFormatIndex();
+    // The heading, the letters and the positions each have a format of their own.
+    starts << 0 << lettersFrom << line.size();
+    for (int i = 1; i < red.size(); ++i) {
+        if (red[i] != red[i - 1])
+            starts << lettersFrom + i;
     }
-    starts << line.size();
     std::sort(starts.begin(), starts.end());
     QVector<int> splits;
     for (int i = 0; i + 1 < starts.size(); ++i) {

@@ -21,6 +21,9 @@
 // split where Qt's line splits them.
 // When the answer comes, each segment in one colour stands in for its letters
 // as one object as wide as they are, and is drawn from the glyphs it kept.
+// So does a plain segment in any colours: one whose letters each show their
+// own glyph at their own advance, which no cut between them changes. Its
+// glyphs are drawn each in its letter's colour.
 //
 // The objects have no height: the segment that reaches highest, the one that
 // reaches lowest and the one with the most leading stay letters, so that the
@@ -63,18 +66,27 @@ public:
     // leading: those a line keeps as letters.
     QString tallestAhead() const;
 
+    // Which letters of the answer, red where red says, a document of it
+    // shows in red: each plain segment that will stand in, in the colour of
+    // its first letter throughout, so that its colours split no item.
+    QVector<bool> redInDocument(const QString &letters, const QVector<bool> &red, const QFont &font);
     // Replaces the segments that stand in one colour in the document's one
     // line with stand-ins, before the document is laid out, if the line's
-    // letters and the font are those prepared.
-    void standIn(QTextDocument *document, const QFont &font);
+    // letters and the font are those prepared; plain ones too, which the
+    // document shows in one colour. Red says which letters the answer
+    // shows in red, each colour splitting Qt's items.
+    void standIn(QTextDocument *document, const QFont &font, const QVector<bool> &red);
 
     // A stand-in's glyphs, in runs of a few dozen, from the stand-in's left
-    // on its baseline, each with how far its glyphs' origins reach.
+    // on its baseline, each with how far its glyphs' origins reach; a plain
+    // segment's with the code unit of the line that their first stands for,
+    // each glyph for one.
     struct Glyphs
     {
         QGlyphRun run;
         qreal left;
         qreal right;
+        int firstUnit = -1;
     };
     const QVector<Glyphs> &glyphsOf(const QTextFormat &format) const;
 
@@ -96,16 +108,17 @@ private:
         qreal descent;
         qreal leading;
         QVector<Glyphs> glyphs;
-        bool softStart = false;
-        int softTries =
-            0; // letters tried since the last place // where Qt's line goes on with the item before
+        bool softStart = false; // where Qt's line goes on with the item before
+        bool plain = false;
     };
     void layOutUpTo(int end, const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
     Segment laidOut(int start, int end) const;
     int nextPlace(int softFrom, bool *soft);
     bool cutsApart(int i) const;
     Qt::LayoutDirection directionAt(int i) const;
-    QVector<int> itemSplits(const QTextBlock &block) const;
+    QVector<int> itemSplits(const QVector<bool> &red) const;
+    bool standsInAnyColours(int segment, const QVector<int> &witnesses) const;
+    bool prepared(const QString &letters, const QFont &textFont) const;
     void addSegment(int start, int end);
     QVector<int> heightWitnesses() const;
     int segmentNumber(const QTextFormat &format) const;

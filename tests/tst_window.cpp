@@ -529,11 +529,12 @@ void TestWindow::answers_data()
                                 .insert(1440, "xyz ")
                                 .insert(700, QString::fromUtf8("漢字かな ไทย नमस्ते "));
     QTest::newRow("words of many scripts, a tab and brackets") << scripts << "xyz";
-    // Qt splits a run of one script every 4096 letters from its start, the
-    // first letter of the text after the heading here, within a kerning pair.
-    QString kerned = oracle::TextSource(22).text(9000, "AVWTYavwtyeo.,ffi ");
-    kerned.replace(4095, 2, "AV");
-    QTest::newRow("one script, longer than the items Qt shapes at once") << kerned << kerned.mid(8800, 7);
+    // Qt splits a run of one script every 4096 letters from its start, within
+    // a kerning pair here: from the first letter of the text after the
+    // heading, and from the letter after the red one.
+    QString kerned = oracle::TextSource(22).text(9600, "AVWTYavwtyeo.,ffi ");
+    kerned.replace(4095, 2, "AV").replace(5000, 2, "xq").replace(5001 + 4095, 2, "AV");
+    QTest::newRow("one script, longer than the items Qt shapes at once") << kerned << "xq";
     // Numbers among Arabic words start items of their own, so Qt splits
     // none; the occurrences come after the first 4096 letters, a red
     // tatweel joined to black letters on either side.
@@ -556,6 +557,9 @@ void TestWindow::answers_data()
         << QString(4095, 'a') + QString::fromUtf8("fi 😀") << "x";
     QTest::newRow("a long kerned piece after an emoji")
         << QString::fromUtf8("😀") + QString("AV").repeated(300) << "x";
+    QTest::newRow("a colour at every letter") << QString("ab").repeated(400) << "ab";
+    QTest::newRow("ligatures split by a colour") << QString("fix ").repeated(500) << "ix";
+    QTest::newRow("kerning pairs split by a colour") << QString("ToAV ").repeated(400) << "o";
     QTest::newRow("a soft hyphen before an occurrence") << QChar(0x00AD) + QString("ab") << "a";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
