@@ -30,6 +30,15 @@ const int glyphsPerRun = 32;
 const int segmentProperty = QTextFormat::UserProperty + 1;
 // The property that changes where an item is split, as Qt's line splits it.
 const int splitProperty = QTextFormat::UserProperty + 2;
+// The number that the stand-in of the positions has for its segment.
+const int positionsNumber = -2;
+// What the positions of the occurrences are written in.
+const QString positionCharacters = QStringLiteral("0123456789,.: ");
+// Code units of the positions that stay letters before their stand-in: the
+// colon, a blank and a number or more, which keep the line as high as their
+// font makes it. Shorter positions stay letters altogether.
+const int positionsKept = 8;
+const int fewestPositions = 64;
 
 bool hasScriptOfItsOwn(uint codePoint)
 {
@@ -171,13 +180,13 @@ QVector<int> bidiLevels(const QString &line)
     return levels;
 }
 
-// Whether the glyphs of the letters, laid out left to right in these runs,
-// are each letter's own, one for each code unit, at its own advance from
-// the one before: then no cut between the letters changes a glyph or a place.
-bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs)
+// Whether the glyphs of the letters, laid out left to right in these runs
+// from x on, are each letter's own, one for each code unit, at its own
+// advance from the one before: then no cut between the letters changes a
+// glyph or a place.
+bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0)
 {
     int unit = 0;
-    qreal x = 0;
     for (const QGlyphRun &run : runs) {
         const QVector<quint32> glyphs = run.glyphIndexes();
         const QVector<QPointF> positions = run.positions();
@@ -202,6 +211,24 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs)
            });
 }
 
+// Appends the glyphs of the run, placed where given, in runs of a few dozen;
+// the first stands for the code unit firstUnit of the line, if that is not -1.
+void appendInFewDozens(QVector<AnswerSegments::Glyphs> &glyphs, const QGlyphRun &run,
+                       const QVector<quint32> &indexes, const QVector<QPointF> &positions, int firstUnit)
+{
+    for (int first = 0; first < indexes.size(); first += glyphsPerRun) {
+        AnswerSegments::Glyphs few{run, 0, 0, firstUnit < 0 ? -1 : firstUnit + first};
+        few.run.setGlyphIndexes(indexes.mid(first, glyphsPerRun));
+        few.run.setPositions(positions.mid(first, glyphsPerRun));
+        const auto [leftmost, rightmost] =
+            std::minmax_element(few.run.positions().cbegin(), few.run.positions().cend(),
+                                [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+        few.left = leftmost->x();
+        few.right = rightmost->x();
+        glyphs << few;
+    }
+}
+
 } // namespace
 
 void AnswerSegments::prepare(const QString &text, int from, const QFont &textFont)
@@ -222,6 +249,7 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     levelChanges.clear();
     segments.clear();
     placed.clear();
+    positionGlyphs.clear();
     mayReorder = ::mayReorder(line.mid(from));
     rightToLeftOnly = runsRightToLeftOnly(line.mid(from));
     bidiTrigger = lastBidiTrigger(line);
@@ -244,6 +272,68 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     headingAscent = headingLine.ascent();
     headingDescent = headingLine.descent();
     headingLeading = headingLine.leading();
+    learnPositionGlyphs();
+}
+
+// The glyph of each character the positions are written in, and its
+// advance, if each shows its own glyph at its own advance next to any
+// other, in one font: they take the script of the line's last letter, and
+// a format of their own has them shaped apart from it.
+void AnswerSegments::learnPositionGlyphs()
+{
+    int length = 0;
+    int last = line.size();
+    while (last > 0 && QChar::script(codePointBefore(line, last, &length)) <= QChar::Script_Common)
+        last -= length;
+    const QString letter = line.mid(last - length, length);
+    QString pairs;
+    for (QChar first : positionCharacters) {
+        for (QChar second : positionCharacters)
+            pairs.append(first).append(second);
+    }
+    QTextLayout layout(letter + pairs);
+    QTextLayout::FormatRange letterFormat{0, letter.size(), QTextCharFormat()};
+    letterFormat.format.setForeground(QColor(Qt::black));
+    layout.setFormats({letterFormat});
+    const QTextLine laid = layOutLine(layout, font);
+    const QList<QGlyphRun> runs = laid.glyphRuns(letter.size(), pairs.size());
+    if (runs.size() != 1 || !eachLetterItsOwnGlyph(pairs, runs, laid.cursorToX(letter.size())))
+        return;
+    positionRun = runs.first();
+    const QVector<quint32> glyphs = positionRun.glyphIndexes();
+    const QVector<QPointF> advances = positionRun.rawFont().advancesForGlyphIndexes(glyphs);
+    positionGlyphs.fill(0, 128);
+    positionAdvances.fill(0, 128);
+    for (int i = 0; i < pairs.size(); ++i) {
+        positionGlyphs[pairs.at(i).unicode()] = glyphs[i];
+        positionAdvances[pairs.at(i).unicode()] = advances[i].x();
+    }
+}
+
+// Lays out the positions after the line's letters, all but their first
+// few code units, as one segment, if they are long and written in the
+// characters whose glyphs are known.
+bool AnswerSegments::positionsStandIn(const QString &positions)
+{
+    if (positionGlyphs.isEmpty() || positions.size() < fewestPositions)
+        return false;
+    QVector<quint32> glyphs;
+    QVector<QPointF> places;
+    glyphs.reserve(positions.size());
+    places.reserve(positions.size());
+    qreal x = 0;
+    for (int i = positionsKept; i < positions.size(); ++i) {
+        const ushort c = positions.at(i).unicode();
+        if (c >= positionGlyphs.size() || positionGlyphs[c] == 0)
+            return false;
+        glyphs << positionGlyphs[c];
+        places << QPointF(x, 0);
+        x += positionAdvances[c];
+    }
+    positionsSegment =
+        Segment{int(line.size()) + positionsKept, int(line.size() + positions.size()), x, 0, 0, 0, {}};
+    appendInFewDozens(positionsSegment.glyphs, positionRun, glyphs, places, -1);
+    return true;
 }
 
 void AnswerSegments::layOutAhead(int parts, const QDeadlineTimer &deadline)
@@ -397,17 +487,7 @@ AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
         QVector<QPointF> positions = run.positions();
         for (QPointF &position : positions)
             position.ry() -= laid.ascent();
-        for (int first = 0; first < indexes.size(); first += glyphsPerRun) {
-            Glyphs glyphs{run, 0, 0, segment.plain ? unit + first : -1};
-            glyphs.run.setGlyphIndexes(indexes.mid(first, glyphsPerRun));
-            glyphs.run.setPositions(positions.mid(first, glyphsPerRun));
-            const auto [leftmost, rightmost] =
-                std::minmax_element(glyphs.run.positions().cbegin(), glyphs.run.positions().cend(),
-                                    [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
-            glyphs.left = leftmost->x();
-            glyphs.right = rightmost->x();
-            segment.glyphs << glyphs;
-        }
+        appendInFewDozens(segment.glyphs, run, indexes, positions, segment.plain ? unit : -1);
         unit += indexes.size();
     }
     return segment;
@@ -517,11 +597,20 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont, con
                 && !witnesses.contains(i) && !splitWithin && !holdsTrigger))
             standing << qMakePair(i, fragment.charFormat());
     }
+    const bool positionsStand = positionsStandIn(block.text().mid(line.size()));
     // A line without stand-ins is the label's own, and Qt splits it alike.
-    if (standing.isEmpty())
+    if (standing.isEmpty() && !positionsStand)
         return;
     QTextCursor cursor(document);
     cursor.beginEditBlock();
+    if (positionsStand) {
+        cursor.setPosition(block.position() + positionsSegment.start);
+        QTextCharFormat format = cursor.charFormat();
+        format.setObjectType(objectType);
+        format.setProperty(segmentProperty, positionsNumber);
+        cursor.setPosition(block.position() + positionsSegment.end, QTextCursor::KeepAnchor);
+        cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
+    }
     // Where Qt's line splits an item of letters that go on, the letters left
     // split too, by a change of format that shows nothing: the text after a
     // stand-in that ends within an item starts an item of its own.
@@ -575,23 +664,27 @@ QVector<int> AnswerSegments::itemSplits(const QVector<bool> &red) const
     return splits;
 }
 
-int AnswerSegments::segmentNumber(const QTextFormat &format) const
+const AnswerSegments::Segment *AnswerSegments::segmentFor(const QTextFormat &format) const
 {
-    const int number = format.objectType() == objectType ? format.intProperty(segmentProperty) : -1;
-    return number < segments.size() ? number : -1;
+    if (format.objectType() != objectType)
+        return nullptr;
+    const int number = format.intProperty(segmentProperty);
+    if (number == positionsNumber)
+        return &positionsSegment;
+    return number >= 0 && number < segments.size() ? &segments.at(number) : nullptr;
 }
 
 const QVector<AnswerSegments::Glyphs> &AnswerSegments::glyphsOf(const QTextFormat &format) const
 {
     static const QVector<Glyphs> none;
-    const int number = segmentNumber(format);
-    return number >= 0 ? segments.at(number).glyphs : none;
+    const Segment *segment = segmentFor(format);
+    return segment ? segment->glyphs : none;
 }
 
 QSizeF AnswerSegments::intrinsicSize(QTextDocument *, int, const QTextFormat &format)
 {
-    const int number = segmentNumber(format);
-    return QSizeF(number >= 0 ? segments.at(number).advance : 0, 0);
+    const Segment *segment = segmentFor(format);
+    return QSizeF(segment ? segment->advance : 0, 0);
 }
 
 void AnswerSegments::drawObject(QPainter *, const QRectF &rect, QTextDocument *, int position,

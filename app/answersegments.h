@@ -23,7 +23,10 @@
 // as one object as wide as they are, and is drawn from the glyphs it kept.
 // So does a plain segment in any colours: one whose letters each show their
 // own glyph at their own advance, which no cut between them changes. Its
-// glyphs are drawn each in its letter's colour.
+// glyphs are drawn each in its letter's colour. The positions of the
+// occurrences that end the line, which can be longer than the text, stand
+// in but for their first few characters, when the digits and punctuation
+// they are written in each show their own glyph too.
 //
 // The objects have no height: the segment that reaches highest, the one that
 // reaches lowest and the one with the most leading stay letters, so that the
@@ -121,7 +124,9 @@ private:
     bool prepared(const QString &letters, const QFont &textFont) const;
     void addSegment(int start, int end);
     QVector<int> heightWitnesses() const;
-    int segmentNumber(const QTextFormat &format) const;
+    const Segment *segmentFor(const QTextFormat &format) const;
+    void learnPositionGlyphs();
+    bool positionsStandIn(const QString &positions);
 
     QString line;
     QFont font;
@@ -149,6 +154,12 @@ private:
     int lastPlace = -1;
     int lastTab = -1;
     QVector<Segment> segments;
+    // The glyphs of the characters the positions are written in, by their
+    // code, and their advances; none if they do not each show their own.
+    QVector<quint32> positionGlyphs;
+    QVector<qreal> positionAdvances;
+    QGlyphRun positionRun;    // in their font
+    Segment positionsSegment; // of the answer laid out last
     QHash<int, qreal> placed; // filled while a line is drawn
 };
 

@@ -24,6 +24,8 @@ private slots:
     void helpBox();
     void answers_data();
     void answers();
+    void answersInTheWindowsFont_data();
+    void answersInTheWindowsFont();
     void readableInEveryScheme_data();
     void readableInEveryScheme();
     void answerStripScrolls();
@@ -587,6 +589,35 @@ void TestWindow::answers()
     // Where Qt splits a long run of one script, page by page.
     QCOMPARE(answerFault(d, text.remove(QChar(0)), pattern, text.size() > 4096), QString());
     d.answerArea()->setFont(QFont("DejaVu Serif", 12));
+    QCOMPARE(answerFault(d, text, pattern), QString());
+}
+
+void TestWindow::answersInTheWindowsFont_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("positions whose digits kern, in the design font")
+        << QFont("Liberation Sans", 8) << QString("1x").repeated(700) << "1";
+    QTest::newRow("a colour at every letter, and long positions")
+        << QFont("Noto Sans", 10) << QString("ab").repeated(700) << "ab";
+}
+
+// The strip lays the answer's letters out ahead in the window's font, and
+// the positions as they come: drawn as the label draws them.
+void TestWindow::answersInTheWindowsFont()
+{
+    QFETCH(QFont, font);
+    QFETCH(QString, text);
+    QFETCH(QString, pattern);
+    const QFont before = QApplication::font();
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+    WindowDriver d;
+    d.build(text);
+    d.stepToEnd();
+    d.find(pattern);
+    d.stepToEnd();
     QCOMPARE(answerFault(d, text, pattern), QString());
 }
 
