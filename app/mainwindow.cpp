@@ -103,8 +103,14 @@ void MainWindow::setControlsEnabled(bool on)
 namespace {
 
 // Milliseconds that a round before the last works ahead at most, on the
-// list and the answer's letters together.
-const int workAheadMs = 16;
+// list and the answer's letters together: what a frame leaves after the
+// round's own work, 12 for a text of up to 4,096 code units and up to 20
+// for the longest the field takes, whose rounds have a frame twice as long.
+int workAheadMs(int textLength, int longest)
+{
+    const int shortText = 4096;
+    return 12 + 8 * qBound(0, textLength - shortText, longest - shortText) / qMax(1, longest - shortText);
+}
 
 // The sentinel ends the engine's text and must occur nowhere else, so a text
 // or a pattern never keeps a U+0000; one can only arrive by pasting, and it
@@ -206,7 +212,8 @@ void MainWindow::workAhead(int fragmentLength, int textLength)
     // share of the frame first: the first rounds move most rows. What one
     // part leaves of the time, the other may take.
     const int cellsMs = cellDelegate->takeLayOutMs();
-    const QDeadlineTimer deadline(roundsBeforeLast > 1 ? qMax(0, workAheadMs - cellsMs) : -1);
+    const QDeadlineTimer deadline(
+        roundsBeforeLast > 1 ? qMax(0, workAheadMs(textLength, ui->lineS->maxLength()) - cellsMs) : -1);
     rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast, deadline);
     answerArea->layOutAhead(roundsBeforeLast, deadline);
 }
