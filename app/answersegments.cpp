@@ -206,8 +206,10 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
         }
         unit += count;
     }
+    // Qt's line may cut anywhere, where colours change and every 4096 code
+    // units, and a mark cut from its base is shaped after a dotted circle.
     return unit == letters.size() && std::none_of(letters.cbegin(), letters.cend(), [](QChar c) {
-               return c.isSurrogate() || c == QLatin1Char('\t');
+               return c.isSurrogate() || c.isMark() || c == QLatin1Char('\t');
            });
 }
 
@@ -277,27 +279,34 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
 
 // The glyph of each character the positions are written in, and its
 // advance, if each shows its own glyph at its own advance next to any
-// other, in one font: they take the script of the line's last letter, and
-// a format of their own has them shaped apart from it.
+// other, in one font: they take the script of the line's last letter, a
+// mark that of its base, and a format of their own has them shaped apart
+// from it, laid out here after that letter with its marks.
 void AnswerSegments::learnPositionGlyphs()
 {
-    int length = 0;
-    int last = line.size();
-    while (last > 0 && QChar::script(codePointBefore(line, last, &length)) <= QChar::Script_Common)
-        last -= length;
-    const QString letter = line.mid(last - length, length);
+    int last = 0;
+    for (int i = line.size(), length; i > 0 && last == 0; i -= length) {
+        const uint c = codePointBefore(line, i, &length);
+        if (QChar::script(c) > QChar::Script_Common && !isMark(c))
+            last = i - length;
+    }
+    int length;
+    int end = last;
+    while (end < line.size() && (isMark(codePointAt(line, end, &length)) || end == last))
+        end += length;
+    const QString lineEnd = line.mid(last, end - last);
     QString pairs;
     for (QChar first : positionCharacters) {
         for (QChar second : positionCharacters)
             pairs.append(first).append(second);
     }
-    QTextLayout layout(letter + pairs);
-    QTextLayout::FormatRange letterFormat{0, letter.size(), QTextCharFormat()};
-    letterFormat.format.setForeground(QColor(Qt::black));
-    layout.setFormats({letterFormat});
+    QTextLayout layout(lineEnd + pairs);
+    QTextLayout::FormatRange lineEndFormat{0, lineEnd.size(), QTextCharFormat()};
+    lineEndFormat.format.setForeground(QColor(Qt::black));
+    layout.setFormats({lineEndFormat});
     const QTextLine laid = layOutLine(layout, font);
-    const QList<QGlyphRun> runs = laid.glyphRuns(letter.size(), pairs.size());
-    if (runs.size() != 1 || !eachLetterItsOwnGlyph(pairs, runs, laid.cursorToX(letter.size())))
+    const QList<QGlyphRun> runs = laid.glyphRuns(lineEnd.size(), pairs.size());
+    if (runs.size() != 1 || !eachLetterItsOwnGlyph(pairs, runs, laid.cursorToX(lineEnd.size())))
         return;
     positionRun = runs.first();
     const QVector<quint32> glyphs = positionRun.glyphIndexes();
@@ -569,7 +578,7 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont, con
 {
     placed.clear();
     const QTextBlock block = document->firstBlock();
-    if (!font.isCopyOf(textFont) || !block.text().startsWith(line))
+    if (!font.isCopyOf(textFont) || !block.text().startsWith(line) || red.size() != line.size() - lettersFrom)
         return;
     layOutUpTo(line.size());
     const QVector<int> witnesses = heightWitnesses();

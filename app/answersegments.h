@@ -71,7 +71,8 @@ public:
 
     // Which letters of the answer, red where red says, a document of it
     // shows in red: each plain segment that will stand in, in the colour of
-    // its first letter throughout, so that its colours split no item.
+    // its first letter throughout. The stand-in draws each letter in its
+    // colour, and a document of fewer colours is quicker to make.
     QVector<bool> redInDocument(const QString &letters, const QVector<bool> &red, const QFont &font);
     // Replaces the segments that stand in one colour in the document's one
     // line with stand-ins, before the document is laid out, if the line's
@@ -104,12 +105,12 @@ public:
 private:
     struct Segment
     {
-        int start; // in the line
-        int end;
-        qreal advance;
-        qreal ascent;
-        qreal descent;
-        qreal leading;
+        int start = 0; // in the line
+        int end = 0;
+        qreal advance = 0;
+        qreal ascent = 0;
+        qreal descent = 0;
+        qreal leading = 0;
         QVector<Glyphs> glyphs;
         bool softStart = false; // where Qt's line goes on with the item before
         bool plain = false;

@@ -562,6 +562,13 @@ void TestWindow::answers_data()
     QTest::newRow("a colour at every letter") << QString("ab").repeated(400) << "ab";
     QTest::newRow("ligatures split by a colour") << QString("fix ").repeated(500) << "ix";
     QTest::newRow("kerning pairs split by a colour") << QString("ToAV ").repeated(400) << "o";
+    // Cut from its consonant, by a colour or where Qt splits a long item, a
+    // vowel sign is shaped after a dotted circle.
+    QTest::newRow("vowel signs split by a colour")
+        << QString::fromUtf8("का").repeated(700) << QString::fromUtf8("ा");
+    QTest::newRow("vowel signs where Qt splits a long item") << QString::fromUtf8("कका")
+            + QString::fromUtf8("का").repeated(1000) + QString::fromUtf8("ग")
+            + QString::fromUtf8("का").repeated(1500) << QString::fromUtf8("कक");
     QTest::newRow("a soft hyphen before an occurrence") << QChar(0x00AD) + QString("ab") << "a";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
@@ -599,6 +606,8 @@ void TestWindow::answersInTheWindowsFont_data()
     QTest::addColumn<QString>("pattern");
     QTest::newRow("positions whose digits kern, in the design font")
         << QFont("Liberation Sans", 8) << QString("1x").repeated(700) << "1";
+    QTest::newRow("positions after a mark of another script, which takes its base's")
+        << QFont("Nimbus Sans", 10) << QString("ab").repeated(100) + QString::fromUtf8("a\u0901") << "a";
     QTest::newRow("a colour at every letter, and long positions")
         << QFont("Noto Sans", 10) << QString("ab").repeated(700) << "ab";
 }
