@@ -27,12 +27,20 @@ bool shownAsBlank(QChar c)
         || c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter;
 }
 
+// What the answer shows as a blank: a blank, what the text field shows as
+// one, and the two characters that a rich text's document takes for the
+// start and the end of a frame, where it would start a new line.
+bool blankInAnswer(QChar c)
+{
+    return c == QLatin1Char(' ') || shownAsBlank(c) || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
+}
+
 // Rich text must show every character of the text as itself: markup is
 // escaped, and white space, which rich text folds into single spaces or
 // turns into line breaks, keeps its width.
 QString escaped(QChar c)
 {
-    if (c == QLatin1Char(' ') || shownAsBlank(c))
+    if (blankInAnswer(c))
         return QStringLiteral("&nbsp;");
     if (c.isSpace())
         return QLatin1String("<span style=\"white-space:pre\">") + c + QLatin1String("</span>");
@@ -104,9 +112,7 @@ QString searchStepMessage(int letterNumber, QChar letter)
 
 QString answerLetters(QString text)
 {
-    std::replace_if(
-        text.begin(), text.end(), [](QChar c) { return c == QLatin1Char(' ') || shownAsBlank(c); },
-        QChar::Nbsp);
+    std::replace_if(text.begin(), text.end(), blankInAnswer, QChar::Nbsp);
     return text;
 }
 

@@ -569,6 +569,9 @@ void TestWindow::answers_data()
     QTest::newRow("vowel signs where Qt splits a long item") << QString::fromUtf8("कका")
             + QString::fromUtf8("का").repeated(1000) + QString::fromUtf8("ग")
             + QString::fromUtf8("का").repeated(1500) << QString::fromUtf8("कक");
+    QTest::newRow("the characters a document takes for the start and end of a frame")
+        << QString("ab") + QChar(0xFDD0) + "ab" + QChar(0xFDD1) + "ab"
+        << "b";
     QTest::newRow("a soft hyphen before an occurrence") << QChar(0x00AD) + QString("ab") << "a";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
