@@ -260,6 +260,19 @@ qreal CharWidths::pieceWidth(const QString &piece)
     return *found;
 }
 
+qreal CharWidths::pieceWidthAfter(const QString &piece, uint letter)
+{
+    const auto key = qMakePair(int(QChar::script(letter)), piece);
+    auto found = piecesInScripts.constFind(key);
+    if (found == piecesInScripts.constEnd()) {
+        QString context;
+        appendCodePoint(context, letter).append(QLatin1Char(' '));
+        found = piecesInScripts.insert(
+            key, textAdvance(drawnFont, context + piece) - textAdvance(drawnFont, context));
+    }
+    return *found;
+}
+
 qreal CharWidths::tabWidth(qreal x)
 {
     // Qt finds the next tab stop in its fixed-point 64ths of a pixel, and

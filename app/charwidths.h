@@ -53,6 +53,11 @@ public:
     // The width of a piece of a line that Qt shapes apart from its neighbours,
     // laid out left to right as a line of its own.
     qreal pieceWidth(const QString &piece);
+    // The width of a piece that starts with a character of no script of its
+    // own and holds a mark of a script: in a line, both take the script of
+    // the letter before them, as Qt's items give a mark its base's, and
+    // they are measured after that letter and a blank.
+    qreal pieceWidthAfter(const QString &piece, uint letter);
     // The width of a tab that starts x pixels from the start of its line.
     qreal tabWidth(qreal x);
 
@@ -145,6 +150,7 @@ private:
     QHash<uint, qreal> widths;
     QHash<quint64, bool> interactions;
     QHash<QPair<int, quint64>, bool> interactionsInScripts;
+    QHash<QPair<int, QString>, qreal> piecesInScripts;
     QHash<QString, qreal> pieces;
     QHash<QString, uint> composedLetters;
     int cachedUnits = 0;

@@ -73,6 +73,19 @@ bool bracketsPairWithin(const QString &text, int from, int to, bool afterRightTo
     return closers.isEmpty();
 }
 
+// Whether text[from, to) holds a mark of a script of its own, which Qt
+// gives the script of its base, and its base, if that has none, the script
+// before it.
+bool holdsMarkOfAScript(const QString &text, int from, int to)
+{
+    for (int i = from, length; i < to; i += length) {
+        const uint c = codePointAt(text, i, &length);
+        if (isMark(c) && QChar::script(c) > QChar::Script_Common)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
@@ -128,6 +141,7 @@ qreal LineWalk::step()
 qreal LineWalk::stepOverLeftToRight()
 {
     const int start = place.next;
+    const uint letterBefore = place.lastLetter;
     int clusterStart = start;
     int clusters = 1;
     for (;; ++clusters) {
@@ -165,6 +179,9 @@ qreal LineWalk::stepOverLeftToRight()
     const uint first = codePointAt(text, start, &length);
     if (clusters == 1 && start + length == place.next)
         return widths.width(first);
+    if (letterBefore && QChar::script(first) <= QChar::Script_Common
+        && holdsMarkOfAScript(text, start, place.next))
+        return widths.pieceWidthAfter(text.mid(start, place.next - start), letterBefore);
     return widths.stretchWidth(text, start, place.next);
 }
 

@@ -290,6 +290,18 @@ bool oneScriptAround(const QString &text, int i)
     return script > QChar::Script_Common && QChar::script(codePointBefore(text, i, &length)) == script;
 }
 
+// Whether a piece of a row may start at i: a character with no script of
+// its own takes, in the row, the script of the letters before it, and laid
+// out from there that of the letters or marks after it, which can take
+// another font. So a piece starts at a letter, or where none stands for
+// farther back than lag code units, which the row would wait too long for.
+bool piecesStartAt(const QString &text, int i, int lag)
+{
+    int length;
+    return i >= text.size() || lag >= placeEvery
+        || QChar::script(codePointAt(text, i, &length)) > QChar::Script_Common;
+}
+
 // Whether Qt's lines end a word at the character, whatever the rules for
 // breaking lines say: at a blank that is not a no-break space.
 bool endsWord(QChar c)
@@ -903,7 +915,9 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         const bool lettersBefore = walk.standing().lastLetter != 0;
         walk.step();
         x = left + walk.x();
-        if (walk.position() >= (places.isEmpty() ? 0 : places.last().next) + placeEvery)
+        const int lastPlace = places.isEmpty() ? 0 : places.last().next;
+        if (walk.position() >= lastPlace + placeEvery
+            && piecesStartAt(row.text, walk.position(), walk.position() - lastPlace - placeEvery))
             places.append(walk.standing());
         const bool kept = !walk.wasTab() && !walk.wasIsland()
             && (isColourCluster(row.text, before, walk.position())
@@ -923,7 +937,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             const QString step = row.text.mid(before, walk.position() - before);
             drawText(painter, piece, step, beforeX, widths, extent, keptCluster(step, piece.font));
         }
-        if (apart || x < -edgeMargin) {
+        if (apart || (x < -edgeMargin && piecesStartAt(row.text, walk.position(), walk.position() - first))) {
             pieceLeft = x;
             first = walk.position();
         }

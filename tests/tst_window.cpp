@@ -793,6 +793,11 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("Arabic words that start with a tatweel or a comma, after CJK and tabs")
         << oracle::TextSource(27).text(2000, pieces("漢字 |ـبغو |،كتب |\t|abc ")) << noto
         << QString("Noto Sans CJK JP");
+    // A symbol of no script takes the script of the mark after it, alone,
+    // but after a letter the script of that letter, and another font.
+    QTest::newRow("symbols with a mark of another script, after Bopomofo")
+        << oracle::TextSource(28).text(2000, pieces("ㆳ|⮴ꫫ|⮴|ꯀ|a| ")) << noto
+        << QString("Noto Sans Meetei Mayek");
     QTest::newRow("mixed scripts") << oracle::TextSource(19).text(
         3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
                                    << noto << QString("Noto Sans CJK JP");
