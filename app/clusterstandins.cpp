@@ -92,6 +92,37 @@ private:
     mutable NoPaintEngine engine;
 };
 
+// Whether the character at i has a script of its own in a line: a letter
+// of a script. A mark, and a character of no script, take in the line the
+// script of the letter before them, and with it maybe another font, or no
+// dotted circle for a mark without a base.
+bool hasScriptOfItsOwn(const QString &line, int i)
+{
+    int length;
+    const uint c = codePointAt(line, i, &length);
+    return QChar::script(c) > QChar::Script_Common && !isMark(c);
+}
+
+// Whether the piece [from, to) of a line shapes alone as it does in the
+// line, where it takes the script it takes alone: that of its first letter,
+// or, if it has no letter or mark of a script, as an emoji, any. A mark
+// that begins a piece, as where an occurrence ends within a cluster, has
+// no base either way, but takes the script, and the font, of the letter
+// before it.
+bool shapesAloneAsInLine(const QString &line, int from, int to)
+{
+    int length;
+    if (isMark(codePointAt(line, from, &length)))
+        return false;
+    if (hasScriptOfItsOwn(line, from))
+        return true;
+    for (int i = from; i < to; i += length) {
+        if (QChar::script(codePointAt(line, i, &length)) > QChar::Script_Common)
+            return false;
+    }
+    return true;
+}
+
 // The property of a stand-in's format that holds the number of its run.
 const int runProperty = QTextFormat::UserProperty;
 
@@ -118,6 +149,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
         int to;
         qreal advance;
         QString cluster; // none unless it can stand in
+        bool ownScript;
     };
     QVector<QVector<Piece>> pieces; // by fragment
     Tallest tallestOfLine;
@@ -128,11 +160,11 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
         for (LineWalk walk(widths, letters); !walk.atEnd();) {
             const int from = walk.position();
             const qreal advance = walk.step();
-            Piece piece{from, walk.position(), advance, QString()};
+            Piece piece{from, walk.position(), advance, QString(), hasScriptOfItsOwn(letters, from)};
             // A piece of no width, marks left of a cluster that an
             // occurrence split, stands where its neighbour starts: drawn
             // as text, it keeps its place among them.
-            if (!walk.wasTab() && advance > 0)
+            if (!walk.wasTab() && advance > 0 && shapesAloneAsInLine(letters, from, walk.position()))
                 piece.cluster = letters.mid(from, walk.position() - from);
             Piece *before = pieces.last().isEmpty() ? nullptr : &pieces.last().last();
             const Ligature *joined =
@@ -153,6 +185,24 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
     }
     // The line is as high as what stays of it and those pieces make it.
     QSet<QString> staying{tallestOfLine.highest, tallestOfLine.lowest, tallestOfLine.mostLeading};
+    // A stand-in is of no script, so in the document a piece that stays
+    // text takes its script from the last letter before it that stays too,
+    // or at the line's start from its first letter: those letters that
+    // give such a piece its script in the line stay.
+    Piece *lastLetter = nullptr;
+    for (QVector<Piece> &ofFragment : pieces) {
+        for (Piece &piece : ofFragment) {
+            if (staying.remove(piece.cluster))
+                piece.cluster.clear();
+            if (piece.ownScript) {
+                if (!lastLetter)
+                    piece.cluster.clear();
+                lastLetter = &piece;
+            } else if (piece.cluster.isEmpty() && lastLetter) {
+                lastLetter->cluster.clear();
+            }
+        }
+    }
     QTextBlock::iterator it = block.begin();
     for (const QVector<Piece> &ofFragment : qAsConst(pieces)) {
         const QTextFragment fragment = (it++).fragment();
@@ -169,7 +219,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             width = 0;
         };
         for (const Piece &piece : ofFragment) {
-            if (piece.cluster.isEmpty() || staying.remove(piece.cluster)) {
+            if (piece.cluster.isEmpty()) {
                 endRun();
                 continue;
             }

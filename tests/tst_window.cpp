@@ -572,6 +572,14 @@ void TestWindow::answers_data()
     QTest::newRow("the characters a document takes for the start and end of a frame")
         << QString("ab") + QChar(0xFDD0) + "ab" + QChar(0xFDD1) + "ab"
         << "b";
+    // Laid out alone, a mark, and a symbol with a mark of a script, take
+    // the mark's script, and a vowel sign alone shows on a dotted circle; in
+    // the line both take the script of the letter before them, the
+    // heading's too.
+    QTest::newRow("a vowel sign right after the heading, an emoji")
+        << QString::fromUtf8("\u0940ก゙िか̲a🇩⃝😀") << QString::fromUtf8("िか");
+    QTest::newRow("symbols with a mark of another script, after Bopomofo and an occurrence, an emoji")
+        << QString::fromUtf8("ㆳ⮴ꫫ a ⮴ꫫ ꯀ 漢字 ✅ x") << "a";
     QTest::newRow("a soft hyphen before an occurrence") << QChar(0x00AD) + QString("ab") << "a";
     QTest::newRow("a mark alone, red") << QString(QChar(0x0650)) << QString(QChar(0x0650));
     QTest::newRow("a letter with a hundred marks stacked over it")
