@@ -6,6 +6,14 @@
 
 #include <QString>
 
+inline QString &appendCodePoint(QString &text, uint codePoint)
+{
+    if (QChar::requiresSurrogates(codePoint))
+        return text.append(QChar(QChar::highSurrogate(codePoint)))
+            .append(QChar(QChar::lowSurrogate(codePoint)));
+    return text.append(QChar(codePoint));
+}
+
 // The character at i, and in length how many code units it takes.
 inline uint codePointAt(const QString &text, int i, int *length)
 {

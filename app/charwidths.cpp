@@ -2,6 +2,7 @@
 
 #include "characters.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QTextLayout>
@@ -12,14 +13,6 @@ namespace {
 
 // The most code units of pieces whose widths are kept, a megabyte or so.
 const int mostCachedUnits = 1 << 19;
-
-QString &appendCodePoint(QString &text, uint codePoint)
-{
-    if (QChar::requiresSurrogates(codePoint))
-        return text.append(QChar(QChar::highSurrogate(codePoint)))
-            .append(QChar(QChar::lowSurrogate(codePoint)));
-    return text.append(QChar(codePoint));
-}
 
 const QChar leftToRightMark(0x200E);
 
@@ -262,15 +255,73 @@ qreal CharWidths::pieceWidth(const QString &piece)
 
 qreal CharWidths::pieceWidthAfter(const QString &piece, uint letter)
 {
+    return laidOutAfter(piece, letter).width;
+}
+
+CharWidths::PlacedGlyphs CharWidths::placed(const QList<QGlyphRun> &runs, QPointF start)
+{
+    PlacedGlyphs glyphs;
+    for (const QGlyphRun &run : runs) {
+        const QString font = run.rawFont().familyName() + QLatin1Char(' ') + run.rawFont().styleName();
+        const QVector<quint32> indexes = run.glyphIndexes();
+        const QVector<QPointF> places = run.positions();
+        for (int i = 0; i < indexes.size(); ++i)
+            glyphs.append({font, indexes[i], places[i] - start});
+    }
+    return glyphs;
+}
+
+const CharWidths::AfterLetter &CharWidths::laidOutAfter(const QString &piece, uint letter)
+{
     const auto key = qMakePair(int(QChar::script(letter)), piece);
     auto found = piecesInScripts.constFind(key);
     if (found == piecesInScripts.constEnd()) {
         QString context;
         appendCodePoint(context, letter).append(QLatin1Char(' '));
-        found = piecesInScripts.insert(
-            key, textAdvance(drawnFont, context + piece) - textAdvance(drawnFont, context));
+        QTextLayout layout(context + piece, drawnFont);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        const QPointF start(line.cursorToX(context.size()), line.ascent());
+        found = piecesInScripts.insert(key,
+                                       {line.horizontalAdvance() - textAdvance(drawnFont, context),
+                                        placed(line.glyphRuns(context.size(), piece.size()), start)});
     }
     return *found;
+}
+
+bool CharWidths::fallsBack(const QString &text, int from, int to)
+{
+    if (!exact)
+        return false;
+    if (!ownFontLooked) {
+        ownFontLooked = true;
+        if (QFontInfo(drawnFont).family().compare(drawnFont.family(), Qt::CaseInsensitive) == 0)
+            ownFont = QRawFont::fromFont(drawnFont);
+    }
+    if (!ownFont.isValid())
+        return true;
+    for (int i = from, length; i < to; i += length) {
+        const uint c = codePointAt(text, i, &length);
+        auto found = missing.constFind(c);
+        if (found == missing.constEnd())
+            found = missing.insert(c, !ownFont.supportsCharacter(c));
+        if (*found)
+            return true;
+    }
+    return false;
+}
+
+bool CharWidths::showsAloneAsAfter(const QString &piece, uint letter, const QList<QGlyphRun> &alone,
+                                   qreal aloneAscent)
+{
+    int length;
+    const uint first = codePointAt(piece, 0, &length);
+    if (!letter || QChar::script(letter) <= QChar::Script_Common
+        || (QChar::script(first) > QChar::Script_Common && !isMark(first))
+        || !fallsBack(piece, 0, piece.size()))
+        return true;
+    return laidOutAfter(piece, letter).glyphs == placed(alone, QPointF(0, aloneAscent));
 }
 
 qreal CharWidths::tabWidth(qreal x)

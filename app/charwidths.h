@@ -3,10 +3,15 @@
 
 #include <QDeadlineTimer>
 #include <QFont>
+#include <QGlyphRun>
+#include <QList>
 #include <QHash>
 #include <QPair>
+#include <QRawFont>
 #include <QString>
 #include <QVector>
+
+#include <tuple>
 
 // Widths of characters, of the pieces of text Qt shapes as a whole, and of
 // tabs in one font, remembered, so that where a character of a long text
@@ -58,6 +63,21 @@ public:
     // the letter before them, as Qt's items give a mark its base's, and
     // they are measured after that letter and a blank.
     qreal pieceWidthAfter(const QString &piece, uint letter);
+    // Whether a character of text[from, to) is missing from the font itself:
+    // Qt takes it from another font, which it picks by the script of the
+    // letters around it, so that a character of no script of its own, as
+    // an arrow or a star is, can show in another font after letters of
+    // another script. A font whose family Qt does not have, as a name that
+    // stands for another family, has none of its own: Qt picks the font of
+    // every character by its script. Estimates take none to fall back.
+    bool fallsBack(const QString &text, int from, int to);
+    // Whether a piece of characters of no script of their own, laid out
+    // alone, on one line from the left, into the glyph runs `alone` on a
+    // baseline aloneAscent low, shows as in a line after the letter, in the
+    // script it takes from the letter: where Qt takes some of them from
+    // another font than this one, it picks the font by that script.
+    bool showsAloneAsAfter(const QString &piece, uint letter, const QList<QGlyphRun> &alone,
+                           qreal aloneAscent);
     // The width of a tab that starts x pixels from the start of its line.
     qreal tabWidth(qreal x);
 
@@ -113,6 +133,16 @@ public:
     QVector<int> islandCuts(int from, int end);
 
 private:
+    // Glyphs, each with its font and its place from a start on the baseline.
+    using PlacedGlyphs = QVector<std::tuple<QString, quint32, QPointF>>;
+    static PlacedGlyphs placed(const QList<QGlyphRun> &runs, QPointF start);
+    // A piece laid out after a letter and a blank: its width and its glyphs.
+    struct AfterLetter
+    {
+        qreal width;
+        PlacedGlyphs glyphs;
+    };
+    const AfterLetter &laidOutAfter(const QString &piece, uint letter);
     bool interactAfter(uint letter, uint first, uint second);
     // The width of an island's first piece [from, end), apart as islandWidth takes it.
     qreal firstPieceWidth(int from, int end, int apart);
@@ -146,13 +176,16 @@ private:
     int islandWordsMeasured = 0;       // of the whole text, from the start
     QFont drawnFont;
     bool exact = true;
+    bool ownFontLooked = false;
     QVector<qreal> estimatedBefore; // the widths of the whole text's characters before each place
     QHash<uint, qreal> widths;
     QHash<quint64, bool> interactions;
     QHash<QPair<int, quint64>, bool> interactionsInScripts;
-    QHash<QPair<int, QString>, qreal> piecesInScripts;
+    QHash<QPair<int, QString>, AfterLetter> piecesInScripts;
     QHash<QString, qreal> pieces;
     QHash<QString, uint> composedLetters;
+    QHash<uint, bool> missing; // from the font itself, by code point
+    QRawFont ownFont;          // if its family is one Qt has
     int cachedUnits = 0;
     qreal tabStop = 0;
 };

@@ -153,19 +153,24 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
     };
     QVector<QVector<Piece>> pieces; // by fragment
     Tallest tallestOfLine;
+    LineWalk::Place fragmentStart; // with the letter before it, whose script it goes on in
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QString letters = it.fragment().text();
         pieces.append(QVector<Piece>());
         bool itemGoesOn = false; // past the last piece, as Qt's line shapes it
-        for (LineWalk walk(widths, letters); !walk.atEnd();) {
+        LineWalk walk(widths, letters, fragmentStart);
+        while (!walk.atEnd()) {
             const int from = walk.position();
+            const uint letterBefore = walk.standing().lastLetter;
             const qreal advance = walk.step();
             Piece piece{from, walk.position(), advance, QString(), hasScriptOfItsOwn(letters, from)};
+            const QString cluster = letters.mid(from, walk.position() - from);
             // A piece of no width, marks left of a cluster that an
             // occurrence split, stands where its neighbour starts: drawn
             // as text, it keeps its place among them.
-            if (!walk.wasTab() && advance > 0 && shapesAloneAsInLine(letters, from, walk.position()))
-                piece.cluster = letters.mid(from, walk.position() - from);
+            if (!walk.wasTab() && advance > 0 && shapesAloneAsInLine(letters, from, walk.position())
+                && (piece.ownScript || showsAloneAsAfter(cluster, letterBefore)))
+                piece.cluster = cluster;
             Piece *before = pieces.last().isEmpty() ? nullptr : &pieces.last().last();
             const Ligature *joined =
                 before && itemGoesOn ? ligature(before->cluster, piece.cluster) : nullptr;
@@ -178,6 +183,7 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             }
             itemGoesOn = walk.standing().runLength > 0;
         }
+        fragmentStart.lastLetter = walk.standing().lastLetter;
         for (const Piece &piece : qAsConst(pieces.last())) {
             if (!piece.cluster.isEmpty())
                 tallestOfLine.meet(piece.cluster, kept(piece.cluster));
@@ -249,9 +255,11 @@ void ClusterStandIns::measureAhead(int parts, const QDeadlineTimer &deadline)
     QString before;
     while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
+        const uint letterBefore = walk.standing().lastLetter;
         if (walk.step() > 0 && !walk.wasTab()) {
             const QString piece = ahead.mid(from, walk.position() - from);
             tallest.meet(piece, kept(piece));
+            showsAloneAsAfter(piece, letterBefore);
             ligature(before, piece);
             before = piece;
         } else {
@@ -328,6 +336,12 @@ const ClusterStandIns::KeptCluster &ClusterStandIns::kept(const QString &cluster
             keptClusters.insert(cluster, {line.glyphRuns(), line.ascent(), line.descent(), line.leading()});
     }
     return *found;
+}
+
+bool ClusterStandIns::showsAloneAsAfter(const QString &piece, uint letter)
+{
+    const KeptCluster &alone = kept(piece);
+    return widths.showsAloneAsAfter(piece, letter, alone.glyphs, alone.ascent);
 }
 
 // Two neighbouring pieces of one item joined, if they show other glyphs laid

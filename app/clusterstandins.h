@@ -104,6 +104,7 @@ private:
         qreal advance; // of the two laid out together
     };
     const Ligature *ligature(const QString &first, const QString &second);
+    bool showsAloneAsAfter(const QString &piece, uint letter);
 
     // Of the pieces met, those whose lines reach highest, lowest and with
     // the most leading.

@@ -177,11 +177,15 @@ qreal LineWalk::stepOverLeftToRight()
     }
     int length;
     const uint first = codePointAt(text, start, &length);
+    if (QChar::script(first) <= QChar::Script_Common) {
+        if (letterBefore && holdsMarkOfAScript(text, start, place.next))
+            return widths.pieceWidthAfter(text.mid(start, place.next - start), letterBefore);
+        const uint context = letterBefore ? letterBefore : scriptContext();
+        if (context && widths.fallsBack(text, start, place.next))
+            return widths.pieceWidthAfter(text.mid(start, place.next - start), context);
+    }
     if (clusters == 1 && start + length == place.next)
         return widths.width(first);
-    if (letterBefore && QChar::script(first) <= QChar::Script_Common
-        && holdsMarkOfAScript(text, start, place.next))
-        return widths.pieceWidthAfter(text.mid(start, place.next - start), letterBefore);
     return widths.stretchWidth(text, start, place.next);
 }
 

@@ -67,10 +67,13 @@ public:
     // Where characters of no script that begin that island, shaped with the
     // letters of another script before it, end; -1 if none do.
     int islandApart() const { return apart; }
+    // The letter whose script characters of no script of their own take
+    // where the walk stands: the last letter walked, or, if none, the text's
+    // first letter; 0 if the text has none.
+    uint scriptContext();
 
 private:
     qreal stepOverLeftToRight();
-    uint scriptContext();
     int leadingApart(int from, int end) const;
     bool goesRightToLeft(int i) const;
     int islandEnd() const;

@@ -67,8 +67,10 @@ QColor textColour(const QStyleOptionViewItem &item)
 // in a rectangle of the text's size, or the item's, within the item and
 // past the focus frame's margins, centred there by the height of its lines;
 // or only the glyphs of its first drawnLength code units, where they stand.
+// With afterLetter, the text's glyphs come from it, the text laid out after
+// letterLength code units, and stand where the text's own would.
 void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPiece &kept,
-              int drawnLength = -1)
+              int drawnLength = -1, const QTextLayout *afterLetter = nullptr, int letterLength = 0)
 {
     const int margin = textMargin(item);
     const QRect &rect = item.rect;
@@ -83,7 +85,12 @@ void drawKept(QPainter *painter, const QStyleOptionViewItem &item, const KeptPie
     painter->save();
     painter->setPen(textColour(item));
     const QPointF origin(textRect.x(), layoutRect.top());
-    if (drawnLength < 0) {
+    if (afterLetter) {
+        const QTextLine line = afterLetter->lineAt(0);
+        const QPointF shift(-line.cursorToX(letterLength), kept.layout.lineAt(0).ascent() - line.ascent());
+        for (const QGlyphRun &run : afterLetter->glyphRuns(letterLength, line.textLength() - letterLength))
+            painter->drawGlyphRun(origin + shift, run);
+    } else if (drawnLength < 0) {
         kept.layout.draw(painter, origin);
     } else {
         for (const QGlyphRun &run : kept.layout.glyphRuns(0, drawnLength))
@@ -225,7 +232,7 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // text is drawn from what was kept of it, where the style would draw it.
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
               CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept,
-              int drawnLength = -1)
+              int drawnLength = -1, const QTextLayout *afterLetter = nullptr, int letterLength = 0)
 {
     painter->save();
     painter->setClipRect(item.rect);
@@ -236,7 +243,7 @@ void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text,
     const qreal down =
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->translate(left - pixel, down);
-    drawKept(painter, item, kept, drawnLength);
+    drawKept(painter, item, kept, drawnLength, afterLetter, letterLength);
     painter->restore();
 }
 
@@ -300,6 +307,22 @@ bool piecesStartAt(const QString &text, int i, int lag)
     int length;
     return i >= text.size() || lag >= placeEvery
         || QChar::script(codePointAt(text, i, &length)) > QChar::Script_Common;
+}
+
+// Whether a piece of a row, laid out alone, shows the characters of no
+// script of their own at its start as the row does after the letter
+// `context`: alone they take the script of the first letter or mark after
+// them, and the script picks the font of those that this one lacks. After
+// a right-to-left letter, they stand in an island, laid out apart.
+bool startsAsInRow(CharWidths &widths, const QString &piece, uint context)
+{
+    int end = 0;
+    int length = 0;
+    while (end < piece.size() && QChar::script(codePointAt(piece, end, &length)) <= QChar::Script_Common)
+        end += length;
+    if (end == 0 || !context || QChar::direction(context) != QChar::DirL || !widths.fallsBack(piece, 0, end))
+        return true;
+    return end < piece.size() && QChar::script(codePointAt(piece, end, &length)) == QChar::script(context);
 }
 
 // Whether Qt's lines end a word at the character, whatever the rules for
@@ -769,6 +792,14 @@ const KeptPiece &SuffixRowDelegate::keptCluster(const QString &text, const QFont
     return keptInCache(keptClusters, text, font, 1);
 }
 
+// Whether a step of a row, laid out alone, shows as in the row after the letter.
+bool SuffixRowDelegate::showsAloneAsAfter(const QString &step, uint letter, const QFont &font) const
+{
+    const KeptPiece &alone = keptCluster(step, font);
+    return rowWidthsFor(font).showsAloneAsAfter(step, letter, alone.layout.lineAt(0).glyphRuns(),
+                                                alone.layout.lineAt(0).ascent());
+}
+
 const KeptPiece &SuffixRowDelegate::keptPiece(const QString &text, const QFont &font) const
 {
     return keptInCache(keptPieces, text, font, text.size());
@@ -790,10 +821,22 @@ bool SuffixRowDelegate::shownByAnotherRow(const QString &text, int from, int to,
 }
 
 void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text,
-                                  qreal left, CharWidths &widths, const CharWidths::LineExtent &row) const
+                                  qreal left, CharWidths &widths, const CharWidths::LineExtent &row,
+                                  uint context) const
 {
-    if (!text.isEmpty())
+    if (text.isEmpty())
+        return;
+    if (startsAsInRow(widths, text, context)) {
         drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font));
+        return;
+    }
+    // Laid out after the letter and a blank, as the walk measures it.
+    QString afterLetter;
+    appendCodePoint(afterLetter, context).append(QLatin1Char(' '));
+    const int letterLength = afterLetter.size();
+    afterLetter += text;
+    drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font), -1,
+             &keptPiece(afterLetter, piece.font).layout, letterLength);
 }
 
 // Digits, blanks and punctuation at the start of a row take the script of
@@ -828,7 +871,7 @@ void SuffixRowDelegate::drawIsland(QPainter *painter, const QStyleOptionViewItem
         drawPiece(painter, piece,
                   rightToLeftMark + whole.mid(each.start, each.length)
                       + (each.trailing ? QString() : rightToLeftMark),
-                  left + each.x, widths, row);
+                  left + each.x, widths, row, 0);
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -909,10 +952,12 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
     qreal x = left + walk.x();
     qreal pieceLeft = x;
     int first = walk.position();
+    uint firstContext = walk.scriptContext(); // the letter whose script the piece's start takes
     while (!walk.atEnd() && x < viewWidth + edgeMargin) {
         const int before = walk.position();
         const qreal beforeX = x;
         const bool lettersBefore = walk.standing().lastLetter != 0;
+        const uint letterBefore = walk.scriptContext();
         walk.step();
         x = left + walk.x();
         const int lastPlace = places.isEmpty() ? 0 : places.last().next;
@@ -921,7 +966,10 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             places.append(walk.standing());
         const bool kept = !walk.wasTab() && !walk.wasIsland()
             && (isColourCluster(row.text, before, walk.position())
-                || (x > -edgeMargin && shownByAnotherRow(row.text, before, walk.position(), rowNumber)));
+                || (x > -edgeMargin && shownByAnotherRow(row.text, before, walk.position(), rowNumber)))
+            && (x <= -edgeMargin
+                || showsAloneAsAfter(row.text.mid(before, walk.position() - before), letterBefore,
+                                     piece.font));
         const bool apart = walk.wasTab() || walk.wasIsland() || kept;
         if (apart && beforeX > -edgeMargin && walk.wasIsland() && !lettersBefore) {
             int length;
@@ -929,7 +977,8 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             drawPieceStartingRow(painter, piece, row.text.mid(first, before + length - first), before - first,
                                  pieceLeft, widths, extent);
         } else if (apart && beforeX > -edgeMargin)
-            drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent);
+            drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent,
+                      firstContext);
         if (walk.wasIsland())
             drawIsland(painter, piece, widths, extent, row.text.size(), before, walk.position(), beforeX,
                        viewWidth, walk.islandApart());
@@ -940,10 +989,12 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         if (apart || (x < -edgeMargin && piecesStartAt(row.text, walk.position(), walk.position() - first))) {
             pieceLeft = x;
             first = walk.position();
+            firstContext = walk.scriptContext();
         }
     }
     if (x > -edgeMargin)
-        drawPiece(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft, widths, extent);
+        drawPiece(painter, piece, row.text.mid(first, walk.position() - first), pieceLeft, widths, extent,
+                  firstContext);
 
     if (row.state & QStyle::State_HasFocus) {
         // The focus frame lies in the text's rectangle, which does not

@@ -203,8 +203,11 @@ private:
     const KeptPiece &keptCluster(const QString &text, const QFont &font) const;
     const KeptPiece &keptPiece(const QString &text, const QFont &font) const;
     bool shownByAnotherRow(const QString &text, int from, int to, int row) const;
+    bool showsAloneAsAfter(const QString &step, uint letter, const QFont &font) const;
+    // Context is the letter whose script characters of no script of their
+    // own at the start of the text take in the row, if any.
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
-                   CharWidths &widths, const CharWidths::LineExtent &row) const;
+                   CharWidths &widths, const CharWidths::LineExtent &row, uint context) const;
     void drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece, const QString &withLetter,
                               int length, qreal left, CharWidths &widths,
                               const CharWidths::LineExtent &row) const;

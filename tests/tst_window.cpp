@@ -621,6 +621,14 @@ void TestWindow::answersInTheWindowsFont_data()
         << QFont("Nimbus Sans", 10) << QString("ab").repeated(100) + QString::fromUtf8("a\u0901") << "a";
     QTest::newRow("a colour at every letter, and long positions")
         << QFont("Noto Sans", 10) << QString("ab").repeated(700) << "ab";
+    // Stars and arrows come from the Japanese font after kana, from another alone.
+    QTest::newRow("symbols from the font of the letters before them")
+        << QFont("Noto Sans", 10) << QString::fromUtf8("こんにちは™★?42 →😀") << QString::fromUtf8("★?4");
+    // A name that stands for a family has Qt pick the font for each script,
+    // the blanks' and digits' too.
+    QTest::newRow("digits from the font of the letters before them, in a family a name stands for")
+        << QFont("Sans Serif", 9) << QString::fromUtf8("สวัสดี❤️«🇩🇪사랑?")
+        << QString::fromUtf8("สดี");
 }
 
 // The strip lays the answer's letters out ahead in the window's font, and
@@ -806,6 +814,12 @@ void TestWindow::drawnAsQtDrawsIt_data()
     QTest::newRow("symbols with a mark of another script, after Bopomofo")
         << oracle::TextSource(28).text(2000, pieces("ㆳ|⮴ꫫ|⮴|ꯀ|a| ")) << noto
         << QString("Noto Sans Meetei Mayek");
+    // Qt takes a character that the font lacks from a font it picks by the
+    // script of the letters before it, or, at the start of a row, after it.
+    const QStringList symbols = pieces(
+        "사랑|こんにちは|漢字|नमस्ते|สวัสดี|hello|😀|👍🏽|❤️|★|→|✓|™|…|«|1.|42|?| ");
+    QTest::newRow("symbols from other fonts among words of several scripts, and emoji")
+        << oracle::TextSource(29).text(1500, symbols) << noto << QString("Noto Sans CJK JP");
     QTest::newRow("mixed scripts") << oracle::TextSource(19).text(
         3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
                                    << noto << QString("Noto Sans CJK JP");
