@@ -86,6 +86,14 @@ bool holdsMarkOfAScript(const QString &text, int from, int to)
     return false;
 }
 
+// Whether characters of no script after c take c's script, not that of
+// the letter before it: Qt gives a mark the script of the letter it
+// follows, unless there is none.
+bool takesOverScript(uint c, uint letterBefore)
+{
+    return QChar::script(c) > QChar::Script_Common && (!isMark(c) || !letterBefore);
+}
+
 } // namespace
 
 LineWalk::LineWalk(CharWidths &widths, const QString &text)
@@ -121,7 +129,7 @@ qreal LineWalk::step()
                       : widths.pieceWidth(text.mid(place.next, end - place.next));
         for (int i = end, length; i > place.next; i -= length) {
             const uint c = codePointBefore(text, i, &length);
-            if (QChar::script(c) > QChar::Script_Common) {
+            if (takesOverScript(c, place.lastLetter)) {
                 place.lastLetter = c;
                 break;
             }
@@ -155,7 +163,7 @@ qreal LineWalk::stepOverLeftToRight()
         // the like go with the run they stand in.
         if (script > QChar::Script_Common && place.runScript <= QChar::Script_Common)
             place.runScript = script;
-        if (script > QChar::Script_Common)
+        if (takesOverScript(letter, place.lastLetter))
             place.lastLetter = letter;
         place.runLength += end - place.next;
         place.next = end;

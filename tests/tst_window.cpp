@@ -624,6 +624,10 @@ void TestWindow::answersInTheWindowsFont_data()
     // Stars and arrows come from the Japanese font after kana, from another alone.
     QTest::newRow("symbols from the font of the letters before them")
         << QFont("Noto Sans", 10) << QString::fromUtf8("こんにちは™★?42 →😀") << QString::fromUtf8("★?4");
+    // A mark of another script goes on in the script of the letter before it.
+    QTest::newRow("an enclosing circle after a mark of another script, from the font of the letter before")
+        << QFont("Noto Sans", 10) << QString::fromUtf8("b한\u0301िꫫ\u3099⮴👍❤ ◌\u20DDbिa")
+        << QString::fromUtf8("ꫫ\u3099⮴");
     // A name that stands for a family has Qt pick the font for each script,
     // the blanks' and digits' too.
     QTest::newRow("digits from the font of the letters before them, in a family a name stands for")
