@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -271,13 +272,23 @@ CharWidths::PlacedGlyphs CharWidths::placed(const QList<QGlyphRun> &runs, QPoint
     return glyphs;
 }
 
+QString CharWidths::contextFor(const QString &piece, uint letter)
+{
+    QString context;
+    appendCodePoint(context, letter).append(QLatin1Char(' '));
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, context + piece);
+    clusters.setPosition(context.size());
+    if (!clusters.isAtBoundary())
+        context[context.size() - 1] = QLatin1Char('\t');
+    return context;
+}
+
 const CharWidths::AfterLetter &CharWidths::laidOutAfter(const QString &piece, uint letter)
 {
     const auto key = qMakePair(int(QChar::script(letter)), piece);
     auto found = piecesInScripts.constFind(key);
     if (found == piecesInScripts.constEnd()) {
-        QString context;
-        appendCodePoint(context, letter).append(QLatin1Char(' '));
+        const QString context = contextFor(piece, letter);
         QTextLayout layout(context + piece, drawnFont);
         layout.beginLayout();
         const QTextLine line = layout.createLine();

@@ -59,9 +59,10 @@ public:
     // laid out left to right as a line of its own.
     qreal pieceWidth(const QString &piece);
     // The width of a piece that starts with a character of no script of its
-    // own and holds a mark of a script: in a line, both take the script of
-    // the letter before them, as Qt's items give a mark its base's, and
-    // they are measured after that letter and a blank.
+    // own and holds a mark of a script, or a character this font lacks: in
+    // a line, they take the script of the letter before them, as Qt's items
+    // give a mark its base's, and they are measured after that letter
+    // (contextFor).
     qreal pieceWidthAfter(const QString &piece, uint letter);
     // Whether a character of text[from, to) is missing from the font itself:
     // Qt takes it from another font, which it picks by the script of the
@@ -78,6 +79,10 @@ public:
     // another font than this one, it picks the font by that script.
     bool showsAloneAsAfter(const QString &piece, uint letter, const QList<QGlyphRun> &alone,
                            qreal aloneAscent);
+    // What a piece is laid out after to take the letter's script: the
+    // letter and a blank, or a tab where the piece would join a blank, as
+    // an emoji modifier or a mark does.
+    static QString contextFor(const QString &piece, uint letter);
     // The width of a tab that starts x pixels from the start of its line.
     qreal tabWidth(qreal x);
 

@@ -830,9 +830,8 @@ void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem 
         drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font));
         return;
     }
-    // Laid out after the letter and a blank, as the walk measures it.
-    QString afterLetter;
-    appendCodePoint(afterLetter, context).append(QLatin1Char(' '));
+    // Laid out after the letter, as the walk measures it.
+    QString afterLetter = CharWidths::contextFor(text, context);
     const int letterLength = afterLetter.size();
     afterLetter += text;
     drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font), -1,
