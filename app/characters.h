@@ -62,6 +62,14 @@ inline bool isLetter(uint codePoint)
     }
 }
 
+// Whether the character gives the characters of no script after it its
+// script in a line: a letter of a script. Qt gives a mark the script of
+// the letter before it, unless no letter precedes it (takesOverScript).
+inline bool givesItsScript(uint codePoint)
+{
+    return QChar::script(codePoint) > QChar::Script_Common && !isMark(codePoint);
+}
+
 inline bool isExplicitDirection(uint codePoint)
 {
     switch (QChar::direction(codePoint)) {

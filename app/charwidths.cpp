@@ -328,8 +328,7 @@ bool CharWidths::showsAloneAsAfter(const QString &piece, uint letter, const QLis
 {
     int length;
     const uint first = codePointAt(piece, 0, &length);
-    if (!letter || QChar::script(letter) <= QChar::Script_Common
-        || (QChar::script(first) > QChar::Script_Common && !isMark(first))
+    if (!letter || QChar::script(letter) <= QChar::Script_Common || givesItsScript(first)
         || !fallsBack(piece, 0, piece.size()))
         return true;
     return laidOutAfter(piece, letter).glyphs == placed(alone, QPointF(0, aloneAscent));

@@ -4,8 +4,8 @@
 #include <QDeadlineTimer>
 #include <QFont>
 #include <QGlyphRun>
-#include <QList>
 #include <QHash>
+#include <QList>
 #include <QPair>
 #include <QRawFont>
 #include <QString>
@@ -141,7 +141,7 @@ private:
     // Glyphs, each with its font and its place from a start on the baseline.
     using PlacedGlyphs = QVector<std::tuple<QString, quint32, QPointF>>;
     static PlacedGlyphs placed(const QList<QGlyphRun> &runs, QPointF start);
-    // A piece laid out after a letter and a blank: its width and its glyphs.
+    // A piece laid out after a letter (contextFor): its width and its glyphs.
     struct AfterLetter
     {
         qreal width;

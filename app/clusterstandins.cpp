@@ -92,17 +92,6 @@ private:
     mutable NoPaintEngine engine;
 };
 
-// Whether the character at i has a script of its own in a line: a letter
-// of a script. A mark, and a character of no script, take in the line the
-// script of the letter before them, and with it maybe another font, or no
-// dotted circle for a mark without a base.
-bool hasScriptOfItsOwn(const QString &line, int i)
-{
-    int length;
-    const uint c = codePointAt(line, i, &length);
-    return QChar::script(c) > QChar::Script_Common && !isMark(c);
-}
-
 // Whether the piece [from, to) of a line shapes alone as it does in the
 // line, where it takes the script it takes alone: that of its first letter,
 // or, if it has no letter or mark of a script, as an emoji, any. A mark
@@ -112,9 +101,10 @@ bool hasScriptOfItsOwn(const QString &line, int i)
 bool shapesAloneAsInLine(const QString &line, int from, int to)
 {
     int length;
-    if (isMark(codePointAt(line, from, &length)))
+    const uint first = codePointAt(line, from, &length);
+    if (isMark(first))
         return false;
-    if (hasScriptOfItsOwn(line, from))
+    if (givesItsScript(first))
         return true;
     for (int i = from; i < to; i += length) {
         if (QChar::script(codePointAt(line, i, &length)) > QChar::Script_Common)
@@ -163,7 +153,9 @@ QVector<ClusterStandIns::Run> ClusterStandIns::runsIn(const QTextDocument *docum
             const int from = walk.position();
             const uint letterBefore = walk.standing().lastLetter;
             const qreal advance = walk.step();
-            Piece piece{from, walk.position(), advance, QString(), hasScriptOfItsOwn(letters, from)};
+            int length;
+            Piece piece{from, walk.position(), advance, QString(),
+                        givesItsScript(codePointAt(letters, from, &length))};
             const QString cluster = letters.mid(from, walk.position() - from);
             // A piece of no width, marks left of a cluster that an
             // occurrence split, stands where its neighbour starts: drawn

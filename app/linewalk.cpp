@@ -91,7 +91,7 @@ bool holdsMarkOfAScript(const QString &text, int from, int to)
 // follows, unless there is none.
 bool takesOverScript(uint c, uint letterBefore)
 {
-    return QChar::script(c) > QChar::Script_Common && (!isMark(c) || !letterBefore);
+    return givesItsScript(c) || (QChar::script(c) > QChar::Script_Common && !letterBefore);
 }
 
 } // namespace
