@@ -127,12 +127,10 @@ qreal LineWalk::step()
         advance = tab ? widths.tabWidth(place.x)
             : island  ? widths.islandWidth(offset + place.next, offset + end, apart < 0 ? -1 : offset + apart)
                       : widths.pieceWidth(text.mid(place.next, end - place.next));
-        for (int i = end, length; i > place.next; i -= length) {
-            const uint c = codePointBefore(text, i, &length);
-            if (takesOverScript(c, place.lastLetter)) {
+        for (int i = place.next, length; i < end; i += length) {
+            const uint c = codePointAt(text, i, &length);
+            if (takesOverScript(c, place.lastLetter))
                 place.lastLetter = c;
-                break;
-            }
         }
         place.next = end;
         place.runLength = 0;
@@ -185,7 +183,7 @@ qreal LineWalk::stepOverLeftToRight()
     }
     int length;
     const uint first = codePointAt(text, start, &length);
-    if (QChar::script(first) <= QChar::Script_Common) {
+    if (!givesItsScript(first)) {
         if (letterBefore && holdsMarkOfAScript(text, start, place.next))
             return widths.pieceWidthAfter(text.mid(start, place.next - start), letterBefore);
         const uint context = letterBefore ? letterBefore : scriptContext();

@@ -41,9 +41,11 @@ public:
         // Whether the last letter with a direction ran right to left: then
         // European digits run right to left too, even after a tab.
         bool afterRightToLeft = false;
-        // The last letter of a script of its own walked, if any: Qt shapes
-        // digits, blanks and punctuation in the script of the letters before
-        // them, or, at the start of the line, of the letters after them.
+        // The last letter of a script of its own walked, if any, or a mark
+        // of a script where no letter came before it: Qt shapes digits,
+        // blanks, punctuation and marks in the script of the letters before
+        // them, or, at the start of the line, of the letters or marks after
+        // them.
         uint lastLetter = 0;
         qreal x = 0;
     };
@@ -69,7 +71,7 @@ public:
     int islandApart() const { return apart; }
     // The letter whose script characters of no script of their own take
     // where the walk stands: the last letter walked, or, if none, the text's
-    // first letter; 0 if the text has none.
+    // first letter or mark of a script; 0 if the text has none.
     uint scriptContext();
 
 private:

@@ -309,20 +309,27 @@ bool piecesStartAt(const QString &text, int i, int lag)
         || QChar::script(codePointAt(text, i, &length)) > QChar::Script_Common;
 }
 
-// Whether a piece of a row, laid out alone, shows the characters of no
-// script of their own at its start as the row does after the letter
-// `context`: alone they take the script of the first letter or mark after
-// them, and the script picks the font of those that this one lacks. After
-// a right-to-left letter, they stand in an island, laid out apart.
+// Whether a piece of a row, laid out alone, shows the characters at its
+// start that take their script from elsewhere, those of no script of their
+// own and marks, as the row does after the letter `context`: alone they
+// take the script of the first letter or mark of a script in the piece, and
+// the script picks the font of those that this one lacks, and how a mark
+// without its letter shapes.
 bool startsAsInRow(CharWidths &widths, const QString &piece, uint context)
 {
     int end = 0;
     int length = 0;
-    while (end < piece.size() && QChar::script(codePointAt(piece, end, &length)) <= QChar::Script_Common)
-        end += length;
-    if (end == 0 || !context || QChar::direction(context) != QChar::DirL || !widths.fallsBack(piece, 0, end))
+    bool marks = false;
+    for (uint c; end < piece.size() && !givesItsScript(c = codePointAt(piece, end, &length)); end += length)
+        marks = marks || QChar::script(c) > QChar::Script_Common;
+    if (end == 0 || !context || (!marks && !widths.fallsBack(piece, 0, end)))
         return true;
-    return end < piece.size() && QChar::script(codePointAt(piece, end, &length)) == QChar::script(context);
+    for (int i = 0; i < piece.size(); i += length) {
+        const int script = QChar::script(codePointAt(piece, i, &length));
+        if (script > QChar::Script_Common)
+            return script == QChar::script(context);
+    }
+    return false;
 }
 
 // Whether Qt's lines end a word at the character, whatever the rules for
