@@ -127,11 +127,7 @@ qreal LineWalk::step()
         advance = tab ? widths.tabWidth(place.x)
             : island  ? widths.islandWidth(offset + place.next, offset + end, apart < 0 ? -1 : offset + apart)
                       : widths.pieceWidth(text.mid(place.next, end - place.next));
-        for (int i = place.next, length; i < end; i += length) {
-            const uint c = codePointAt(text, i, &length);
-            if (takesOverScript(c, place.lastLetter))
-                place.lastLetter = c;
-        }
+        place.lastLetter = lastLetterIn(place.next, end);
         place.next = end;
         place.runLength = 0;
         place.runScript = QChar::Script_Common;
@@ -140,6 +136,25 @@ qreal LineWalk::step()
     }
     place.x += advance;
     return advance;
+}
+
+// The letter whose script characters after text[from, end) take: the last
+// letter of a script in it, from its end back, an island being as long as
+// the text; else the one before it; else the first mark of a script in it.
+uint LineWalk::lastLetterIn(int from, int end) const
+{
+    for (int i = end, length; i > from; i -= length) {
+        const uint c = codePointBefore(text, i, &length);
+        if (givesItsScript(c))
+            return c;
+    }
+    uint letter = place.lastLetter;
+    for (int i = from, length; i < end && !letter; i += length) {
+        const uint c = codePointAt(text, i, &length);
+        if (takesOverScript(c, letter))
+            letter = c;
+    }
+    return letter;
 }
 
 // Left-to-right grapheme clusters one after another, as long as shaping

@@ -76,6 +76,7 @@ public:
 
 private:
     qreal stepOverLeftToRight();
+    uint lastLetterIn(int from, int end) const;
     int leadingApart(int from, int end) const;
     bool goesRightToLeft(int i) const;
     int islandEnd() const;
