@@ -963,7 +963,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
         const int before = walk.position();
         const qreal beforeX = x;
         const bool lettersBefore = walk.standing().lastLetter != 0;
-        const uint letterBefore = walk.scriptContext();
+        const uint stepContext = walk.scriptContext(); // the letter whose script the step takes
         walk.step();
         x = left + walk.x();
         const int lastPlace = places.isEmpty() ? 0 : places.last().next;
@@ -974,7 +974,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             && (isColourCluster(row.text, before, walk.position())
                 || (x > -edgeMargin && shownByAnotherRow(row.text, before, walk.position(), rowNumber)))
             && (x <= -edgeMargin
-                || showsAloneAsAfter(row.text.mid(before, walk.position() - before), letterBefore,
+                || showsAloneAsAfter(row.text.mid(before, walk.position() - before), stepContext,
                                      piece.font));
         const bool apart = walk.wasTab() || walk.wasIsland() || kept;
         if (apart && beforeX > -edgeMargin && walk.wasIsland() && !lettersBefore) {
