@@ -303,6 +303,15 @@ const CharWidths::AfterLetter &CharWidths::laidOutAfter(const QString &piece, ui
 
 bool CharWidths::fallsBack(const QString &text, int from, int to)
 {
+    for (int i = from, length; i < to; i += length) {
+        if (lacks(codePointAt(text, i, &length)))
+            return true;
+    }
+    return false;
+}
+
+bool CharWidths::lacks(uint codePoint)
+{
     if (!exact)
         return false;
     if (!ownFontLooked) {
@@ -312,15 +321,10 @@ bool CharWidths::fallsBack(const QString &text, int from, int to)
     }
     if (!ownFont.isValid())
         return true;
-    for (int i = from, length; i < to; i += length) {
-        const uint c = codePointAt(text, i, &length);
-        auto found = missing.constFind(c);
-        if (found == missing.constEnd())
-            found = missing.insert(c, !ownFont.supportsCharacter(c));
-        if (*found)
-            return true;
-    }
-    return false;
+    auto found = missing.constFind(codePoint);
+    if (found == missing.constEnd())
+        found = missing.insert(codePoint, !ownFont.supportsCharacter(codePoint));
+    return *found;
 }
 
 bool CharWidths::showsAloneAsAfter(const QString &piece, uint letter, const QList<QGlyphRun> &alone,
@@ -354,6 +358,7 @@ void CharWidths::walkSuffixesOf(const QString &text)
     estimatedBefore.clear();
     suffixExtents.clear();
     extentsMeasured = 0;
+    extentsLetter = 0;
     islandWordsMeasured = 0;
 }
 
@@ -393,25 +398,88 @@ CharWidths::LineExtent CharWidths::charExtent(uint codePoint)
     return *found;
 }
 
+// How far a line reaches that holds the character after the letter, whose
+// script it takes.
+CharWidths::LineExtent CharWidths::extentAfter(uint codePoint, uint letter)
+{
+    if (!letter || QChar::script(codePoint) > QChar::Script_Common || !lacks(codePoint))
+        return charExtent(codePoint);
+    const auto key = qMakePair(int(QChar::script(letter)), codePoint);
+    auto found = extentsInScripts.constFind(key);
+    if (found == extentsInScripts.constEnd()) {
+        QString pair;
+        appendCodePoint(appendCodePoint(pair, letter), codePoint);
+        QTextLayout layout(pair, drawnFont);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        found = extentsInScripts.insert(key, {line.ascent(), line.descent()});
+    }
+    return *found;
+}
+
+namespace {
+
+CharWidths::LineExtent reachingFarther(const CharWidths::LineExtent &one, const CharWidths::LineExtent &other)
+{
+    return {std::max(one.ascent, other.ascent), std::max(one.descent, other.descent)};
+}
+
+// The first letter or mark of a script in the text, which characters of no
+// script before it take the script of; 0 if there is none.
+uint firstScriptIn(const QString &text)
+{
+    for (int i = 0, length; i < text.size(); i += length) {
+        const uint c = codePointAt(text, i, &length);
+        if (QChar::script(c) > QChar::Script_Common)
+            return c;
+    }
+    return 0;
+}
+
+} // namespace
+
 CharWidths::LineExtent CharWidths::lineExtent(const QString &text)
 {
     LineExtent line;
+    uint letter = firstScriptIn(text);
     for (int i = 0, length; i < text.size(); i += length) {
-        const LineExtent each = charExtent(codePointAt(text, i, &length));
-        line = {std::max(line.ascent, each.ascent), std::max(line.descent, each.descent)};
+        const uint c = codePointAt(text, i, &length);
+        if (givesItsScript(c))
+            letter = c;
+        line = reachingFarther(line, extentAfter(c, letter));
     }
     return line;
 }
 
+// Computed from the end back. From a suffix's first letter on, every
+// character takes the script it takes in the whole text; those before that
+// letter take its script.
 CharWidths::LineExtent CharWidths::suffixLineExtent(int from)
 {
     if (suffixExtents.isEmpty()) {
         suffixExtents.resize(whole.size() + 1);
-        for (int i = whole.size() - 1; i >= 0; --i) {
-            int length;
-            const LineExtent each = charExtent(codePointAt(whole, i, &length));
-            const LineExtent &after = suffixExtents[i + 1];
-            suffixExtents[i] = {std::max(after.ascent, each.ascent), std::max(after.descent, each.descent)};
+        LineExtent fromLetter; // of the characters from the next letter on
+        LineExtent beforeLetter;
+        int letterAt = whole.size();
+        for (int i = whole.size(), length; i > 0; i -= length) {
+            const uint c = codePointBefore(whole, i, &length);
+            const int at = i - length;
+            const LineExtent fromNext = suffixExtents[i];
+            if (givesItsScript(c)) {
+                fromLetter = reachingFarther(fromLetter, charExtent(c));
+                for (int j = i, after; j < letterAt; j += after)
+                    fromLetter = reachingFarther(fromLetter, extentAfter(codePointAt(whole, j, &after), c));
+                beforeLetter = LineExtent();
+                letterAt = at;
+            } else {
+                int unused;
+                const uint next = letterAt < whole.size() ? codePointAt(whole, letterAt, &unused) : 0;
+                beforeLetter = reachingFarther(beforeLetter, extentAfter(c, next));
+            }
+            suffixExtents[at] = reachingFarther(fromLetter, beforeLetter);
+            if (length == 2) // a row may start with the pair's second half, alone
+                suffixExtents[at + 1] = reachingFarther(fromNext, charExtent(whole.at(at + 1).unicode()));
         }
     }
     return suffixExtents.value(from);
@@ -420,8 +488,12 @@ CharWidths::LineExtent CharWidths::suffixLineExtent(int from)
 void CharWidths::measureExtentsUpTo(int end, const QDeadlineTimer &deadline)
 {
     int length;
-    for (; extentsMeasured < qMin(end, whole.size()) && !deadline.hasExpired(); extentsMeasured += length)
-        charExtent(codePointAt(whole, extentsMeasured, &length));
+    for (; extentsMeasured < qMin(end, whole.size()) && !deadline.hasExpired(); extentsMeasured += length) {
+        const uint c = codePointAt(whole, extentsMeasured, &length);
+        if (givesItsScript(c))
+            extentsLetter = c;
+        extentAfter(c, extentsLetter);
+    }
 }
 
 const CharWidths::Island &CharWidths::islandEndingAt(int end)
@@ -468,10 +540,39 @@ const CharWidths::Island &CharWidths::islandEndingAt(int end)
     for (int k = 0; k < island.cuts.size(); ++k) {
         island.widthBefore << before;
         before +=
-            wholeWidth(island.cuts[k], k + 1 < island.cuts.size() ? island.cuts[k + 1] : island.coreEnd);
+            segmentWidth(island.cuts[k], k + 1 < island.cuts.size() ? island.cuts[k + 1] : island.coreEnd);
     }
     island.widthBefore << before;
+    if (island.coreEnd < end) {
+        uint letter = 0;
+        for (int i = island.coreEnd, length; i > start && !letter; i -= length) {
+            const uint c = codePointBefore(whole, i, &length);
+            if (givesItsScript(c))
+                letter = c;
+        }
+        if (letter && fallsBack(whole, island.coreEnd, end))
+            island.trailingContext = letter;
+        const QString trailing = whole.mid(island.coreEnd, end - island.coreEnd);
+        island.trailingWidth =
+            island.trailingContext ? pieceWidthAfter(trailing, letter) : pieceWidth(trailing);
+    }
     return *islands.insert(end, island);
+}
+
+// The width of a segment of an island's core. A blank between two words
+// takes the script of the letter before it, and where the font lacks it,
+// so does its font.
+qreal CharWidths::segmentWidth(int from, int to)
+{
+    if (to - from == 1 && whole.at(from) == QLatin1Char(' ') && lacks(' ')) {
+        int length;
+        for (int i = from; i > 0; i -= length) {
+            const uint c = codePointBefore(whole, i, &length);
+            if (givesItsScript(c))
+                return pieceWidthAfter(QStringLiteral(" "), c);
+        }
+    }
+    return wholeWidth(from, to);
 }
 
 // The widths of the whole text's characters summed up to each place.
@@ -498,7 +599,7 @@ qreal CharWidths::islandWidth(int from, int end, int apart)
         int(std::upper_bound(island.cuts.cbegin(), island.cuts.cend(), from) - island.cuts.cbegin());
     const int firstEnd = next < island.cuts.size() ? island.cuts[next] : island.coreEnd;
     return firstPieceWidth(from, firstEnd, apart) + island.widthBefore.last() - island.widthBefore[next]
-        + (island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0);
+        + island.trailingWidth;
 }
 
 qreal CharWidths::firstPieceWidth(int from, int end, int apart)
@@ -573,8 +674,8 @@ QVector<CharWidths::IslandPiece> CharWidths::islandPieces(int from, int end, qre
         keep(cuts[k], k + 1 < cuts.size() ? cuts[k + 1] : island.coreEnd, x,
              island.widthBefore[k + 1] - island.widthBefore[k]);
     }
-    const qreal trailing = island.coreEnd < end ? wholeWidth(island.coreEnd, end) : 0;
+    const qreal trailing = island.trailingWidth;
     if (trailing > 0 && coreRight <= right && coreRight + trailing >= left)
-        pieces.append({island.coreEnd, end - island.coreEnd, coreRight, true});
+        pieces.append({island.coreEnd, end - island.coreEnd, coreRight, true, island.trailingContext});
     return pieces;
 }

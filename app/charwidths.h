@@ -87,7 +87,10 @@ public:
     qreal tabWidth(qreal x);
 
     // How far a line of text reaches above and below its baseline: as far
-    // as the font of any of its characters reaches.
+    // as the font of any of its characters reaches. A character of no script
+    // of its own that the font lacks comes from the font of the script it
+    // takes in the line: that of the letter before it, or at the line's
+    // start of the letter after it.
     struct LineExtent
     {
         qreal ascent = 0;
@@ -121,6 +124,9 @@ public:
         int length;
         qreal x;
         bool trailing; // runs left to right after the island's core
+        // The letter whose script the piece takes from the core, when the
+        // font lacks a character of it; else 0.
+        uint context = 0;
     };
     // The width of the island of the whole text that runs from `from` to `end`.
     // Characters of no script that begin it up to apart, when letters of
@@ -162,22 +168,29 @@ private:
         int coreEnd = 0;
         QVector<int> cuts;          // where each segment starts
         QVector<qreal> widthBefore; // of the core's segments before each, and last of the whole core
+        uint trailingContext = 0; // the letter whose script what trails the core takes, if the font lacks it
+        qreal trailingWidth = 0;
     };
     const Island &islandEndingAt(int end);
+    qreal segmentWidth(int from, int to);
     qreal wholeWidth(int from, int to) { return pieceWidth(whole.mid(from, to - from)); }
     const QVector<qreal> &estimates();
 
     static quint64 packed(const QString &text, int from, int to);
     LineExtent charExtent(uint codePoint);
+    LineExtent extentAfter(uint codePoint, uint letter);
+    bool lacks(uint codePoint);
 
     QString whole;
     QHash<int, Island> islands; // by where they end
     QHash<uint, LineExtent> extents;
+    QHash<QPair<int, uint>, LineExtent> extentsInScripts;
     // Widths of pieces and joins of clusters of up to three code units, by packed code units.
     QHash<quint64, qreal> shortWidths;
     QHash<QPair<quint64, quint64>, bool> joins;
     QVector<LineExtent> suffixExtents; // of the whole text, by position
     int extentsMeasured = 0;           // of the whole text's characters, from the start
+    uint extentsLetter = 0;            // the last letter before extentsMeasured
     int islandWordsMeasured = 0;       // of the whole text, from the start
     QFont drawnFont;
     bool exact = true;

@@ -231,15 +231,16 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // among its characters, so a piece without them would stand higher. The
 // text is drawn from what was kept of it, where the style would draw it.
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
-              CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept,
-              int drawnLength = -1, const QTextLayout *afterLetter = nullptr, int letterLength = 0)
+              const CharWidths::LineExtent &row, const KeptPiece &kept, int drawnLength = -1,
+              const QTextLayout *afterLetter = nullptr, int letterLength = 0)
 {
     painter->save();
     painter->setClipRect(item.rect);
     item.text = text;
     const int pixel = int(std::floor(left));
     item.rect.setLeft(pixel);
-    const CharWidths::LineExtent own = widths.lineExtent(text);
+    const QTextLine line = kept.layout.lineAt(0);
+    const CharWidths::LineExtent own{line.ascent(), line.descent()};
     const qreal down =
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->translate(left - pixel, down);
@@ -307,6 +308,19 @@ bool piecesStartAt(const QString &text, int i, int lag)
     int length;
     return i >= text.size() || lag >= placeEvery
         || QChar::script(codePointAt(text, i, &length)) > QChar::Script_Common;
+}
+
+// Whether the text from i on starts with characters of no script of their
+// own, not in colour, of which the font lacks one: Qt takes them from the
+// font of the script of the letter before them, and laid out from i on,
+// they would take the script of the letter after them.
+bool takesScriptBefore(CharWidths &widths, const QString &text, int i)
+{
+    int end = i;
+    for (int length;
+         end < text.size() && QChar::script(codePointAt(text, end, &length)) <= QChar::Script_Common;
+         end += length) { }
+    return end > i && !isColourCluster(text, i, end) && widths.fallsBack(text, i, end);
 }
 
 // Whether a piece of a row, laid out alone, shows the characters at its
@@ -676,6 +690,8 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
     LineWalk walk(widths, text, measured.to);
     while (!walk.atEnd() && walk.position() < end && !deadline.hasExpired()) {
         const int from = walk.position();
+        if (measured.chunk.isEmpty())
+            measured.chunkContext = takesScriptBefore(widths, text, from) ? walk.scriptContext() : 0;
         const qreal width = walk.step();
         measured.sum += width;
         if (walk.wasTab()) {
@@ -722,9 +738,11 @@ void SuffixRowDelegate::measureUpTo(CharWidths &widths, int end, const QDeadline
 // Lays the text out as the style does an item's, blanks at its end
 // included, as they are within the row, for its advance and its overhang;
 // keeps it as the highest or the lowest where its line reaches further.
-qreal SuffixRowDelegate::MeasuredText::layOutChunk(const QString &text, const QFont &font, int order,
+qreal SuffixRowDelegate::MeasuredText::layOutChunk(const Chunk &chunk, const QFont &font, int order,
                                                    qreal *overhang)
 {
+    const QString before = chunk.context ? CharWidths::contextFor(chunk.text, chunk.context) : QString();
+    const QString text = before + chunk.text;
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
@@ -739,14 +757,14 @@ qreal SuffixRowDelegate::MeasuredText::layOutChunk(const QString &text, const QF
     if (line.descent() > lowest.descent)
         lowest = {text, line.ascent(), line.descent(), order};
     *overhang = line.naturalTextWidth() - line.horizontalAdvance();
-    return line.horizontalAdvance();
+    return line.horizontalAdvance() - (before.isEmpty() ? 0 : textAdvance(font, before));
 }
 
 void SuffixRowDelegate::MeasuredText::cutChunk()
 {
     if (chunk.isEmpty())
         return;
-    cut.append(Chunk{chunk, standingIn});
+    cut.append(Chunk{chunk, standingIn, chunkContext});
     chunk.clear();
     standingIn = 0;
 }
@@ -766,7 +784,7 @@ void SuffixRowDelegate::MeasuredText::measureCut(const QFont &font, const QDeadl
             overhang = 0;
             continue;
         }
-        qtWidth += layOutChunk(each.text, font, chunks++, &overhang);
+        qtWidth += layOutChunk(each, font, chunks++, &overhang);
         if (each.standingIn > 0)
             qtWidth -=
                 each.standingIn * widthAsStyleMeasures(QString(QChar::ObjectReplacementCharacter), font);
@@ -779,7 +797,7 @@ void SuffixRowDelegate::MeasuredText::measureColours(const QFont &font)
     if (colourChunk.isEmpty())
         return;
     qreal unused;
-    layOutChunk(colourChunk, font, std::numeric_limits<int>::max(), &unused);
+    layOutChunk(Chunk{colourChunk}, font, std::numeric_limits<int>::max(), &unused);
     colourChunk.clear();
 }
 
@@ -834,14 +852,14 @@ void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem 
     if (text.isEmpty())
         return;
     if (startsAsInRow(widths, text, context)) {
-        drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font));
+        drawText(painter, piece, text, left, row, keptPiece(text, piece.font));
         return;
     }
     // Laid out after the letter, as the walk measures it.
     QString afterLetter = CharWidths::contextFor(text, context);
     const int letterLength = afterLetter.size();
     afterLetter += text;
-    drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font), -1,
+    drawText(painter, piece, text, left, row, keptPiece(text, piece.font), -1,
              &keptPiece(afterLetter, piece.font).layout, letterLength);
 }
 
@@ -853,9 +871,9 @@ void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem 
 // draws the letter itself.
 void SuffixRowDelegate::drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece,
                                              const QString &withLetter, int length, qreal left,
-                                             CharWidths &widths, const CharWidths::LineExtent &row) const
+                                             const CharWidths::LineExtent &row) const
 {
-    drawText(painter, piece, withLetter, left, widths, row, keptPiece(withLetter, piece.font), length);
+    drawText(painter, piece, withLetter, left, row, keptPiece(withLetter, piece.font), length);
 }
 
 // Draws the pieces in view of the right-to-left island [from, to) of a row
@@ -873,11 +891,14 @@ void SuffixRowDelegate::drawIsland(QPainter *painter, const QStyleOptionViewItem
     const int offset = whole.size() - rowLength;
     const auto pieces = widths.islandPieces(offset + from, offset + to, -edgeMargin - left,
                                             viewWidth + edgeMargin - left, apart < 0 ? -1 : offset + apart);
-    for (const CharWidths::IslandPiece &each : pieces)
-        drawPiece(painter, piece,
-                  rightToLeftMark + whole.mid(each.start, each.length)
-                      + (each.trailing ? QString() : rightToLeftMark),
-                  left + each.x, widths, row, 0);
+    for (const CharWidths::IslandPiece &each : pieces) {
+        const QString text = whole.mid(each.start, each.length);
+        if (each.context)
+            drawPiece(painter, piece, text, left + each.x, widths, row, each.context);
+        else
+            drawPiece(painter, piece, rightToLeftMark + text + (each.trailing ? QString() : rightToLeftMark),
+                      left + each.x, widths, row, 0);
+    }
 }
 
 QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -981,7 +1002,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             int length;
             codePointAt(row.text, before, &length);
             drawPieceStartingRow(painter, piece, row.text.mid(first, before + length - first), before - first,
-                                 pieceLeft, widths, extent);
+                                 pieceLeft, extent);
         } else if (apart && beforeX > -edgeMargin)
             drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent,
                       firstContext);
@@ -990,7 +1011,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
                        viewWidth, walk.islandApart());
         if (kept && x > -edgeMargin) {
             const QString step = row.text.mid(before, walk.position() - before);
-            drawText(painter, piece, step, beforeX, widths, extent, keptCluster(step, piece.font));
+            drawText(painter, piece, step, beforeX, extent, keptCluster(step, piece.font));
         }
         if (apart || (x < -edgeMargin && piecesStartAt(row.text, walk.position(), walk.position() - first))) {
             pieceLeft = x;

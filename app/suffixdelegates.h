@@ -168,13 +168,18 @@ private:
         qreal overhang = 0; // of the last glyph measured past its advance, which Qt adds to a line's width
         // Text that Qt measures at once, colour pieces standing in for
         // themselves as object replacement characters; none for a tab.
+        // Where it starts with characters of no script of their own that
+        // the font lacks, it is measured after the letter whose script
+        // they take in the row.
         struct Chunk
         {
             QString text;
             int standingIn = 0;
+            uint context = 0;
         };
         QString chunk; // walked since the last cut
         int standingIn = 0;
+        uint chunkContext = 0;
         QVector<Chunk> cut; // not yet measured, in the order of the row
         QSet<QString> colours;
         QString colourChunk; // colour pieces not yet measured, each after a stand-in
@@ -193,7 +198,7 @@ private:
         QString lineProbe() const;
 
     private:
-        qreal layOutChunk(const QString &text, const QFont &font, int order, qreal *overhang);
+        qreal layOutChunk(const Chunk &chunk, const QFont &font, int order, qreal *overhang);
     };
     void measureUpTo(CharWidths &widths, int end,
                      const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever)) const;
@@ -209,8 +214,7 @@ private:
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
                    CharWidths &widths, const CharWidths::LineExtent &row, uint context) const;
     void drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece, const QString &withLetter,
-                              int length, qreal left, CharWidths &widths,
-                              const CharWidths::LineExtent &row) const;
+                              int length, qreal left, const CharWidths::LineExtent &row) const;
     void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
                     const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left,
                     int viewWidth, int apart) const;

@@ -840,6 +840,9 @@ void TestWindow::drawnAsQtDrawsIt_data()
         << QString("Noto Color Emoji");
     QTest::newRow("a blank after Hebrew and a tab, in a family a name stands for")
         << QString::fromUtf8("\tשלום\t x") + QString(300, 'b') << sansSerif << QString();
+    QTest::newRow("blanks between right-to-left words, and a full stop after them, in such a family")
+        << QString::fromUtf8("\tשלום עולם بـ سلام. x\t آ") + QString::fromUtf8("سلام ـبغو كتب ").repeated(25)
+        << sansSerif << QString();
     QTest::newRow("mixed scripts") << oracle::TextSource(19).text(
         3000, pieces("abc |жук |שלום |سلام |नमस्ते |漢字 |ไทย |\t|12 "))
                                    << noto << QString("Noto Sans CJK JP");
