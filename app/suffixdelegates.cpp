@@ -231,16 +231,15 @@ void keepOnlyText(QStyleOptionViewItem &item)
 // among its characters, so a piece without them would stand higher. The
 // text is drawn from what was kept of it, where the style would draw it.
 void drawText(QPainter *painter, QStyleOptionViewItem item, const QString &text, qreal left,
-              const CharWidths::LineExtent &row, const KeptPiece &kept, int drawnLength = -1,
-              const QTextLayout *afterLetter = nullptr, int letterLength = 0)
+              CharWidths &widths, const CharWidths::LineExtent &row, const KeptPiece &kept,
+              int drawnLength = -1, const QTextLayout *afterLetter = nullptr, int letterLength = 0)
 {
     painter->save();
     painter->setClipRect(item.rect);
     item.text = text;
     const int pixel = int(std::floor(left));
     item.rect.setLeft(pixel);
-    const QTextLine line = kept.layout.lineAt(0);
-    const CharWidths::LineExtent own{line.ascent(), line.descent()};
+    const CharWidths::LineExtent own = widths.lineExtent(text);
     const qreal down =
         qRound(own.ascent + own.descent) / 2 - qRound(row.ascent + row.descent) / 2 + row.ascent - own.ascent;
     painter->translate(left - pixel, down);
@@ -852,14 +851,14 @@ void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem 
     if (text.isEmpty())
         return;
     if (startsAsInRow(widths, text, context)) {
-        drawText(painter, piece, text, left, row, keptPiece(text, piece.font));
+        drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font));
         return;
     }
     // Laid out after the letter, as the walk measures it.
     QString afterLetter = CharWidths::contextFor(text, context);
     const int letterLength = afterLetter.size();
     afterLetter += text;
-    drawText(painter, piece, text, left, row, keptPiece(text, piece.font), -1,
+    drawText(painter, piece, text, left, widths, row, keptPiece(text, piece.font), -1,
              &keptPiece(afterLetter, piece.font).layout, letterLength);
 }
 
@@ -871,9 +870,9 @@ void SuffixRowDelegate::drawPiece(QPainter *painter, const QStyleOptionViewItem 
 // draws the letter itself.
 void SuffixRowDelegate::drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece,
                                              const QString &withLetter, int length, qreal left,
-                                             const CharWidths::LineExtent &row) const
+                                             CharWidths &widths, const CharWidths::LineExtent &row) const
 {
-    drawText(painter, piece, withLetter, left, row, keptPiece(withLetter, piece.font), length);
+    drawText(painter, piece, withLetter, left, widths, row, keptPiece(withLetter, piece.font), length);
 }
 
 // Draws the pieces in view of the right-to-left island [from, to) of a row
@@ -1002,7 +1001,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
             int length;
             codePointAt(row.text, before, &length);
             drawPieceStartingRow(painter, piece, row.text.mid(first, before + length - first), before - first,
-                                 pieceLeft, extent);
+                                 pieceLeft, widths, extent);
         } else if (apart && beforeX > -edgeMargin)
             drawPiece(painter, piece, row.text.mid(first, before - first), pieceLeft, widths, extent,
                       firstContext);
@@ -1011,7 +1010,7 @@ void SuffixRowDelegate::paintInView(QPainter *painter, QStyleOptionViewItem &row
                        viewWidth, walk.islandApart());
         if (kept && x > -edgeMargin) {
             const QString step = row.text.mid(before, walk.position() - before);
-            drawText(painter, piece, step, beforeX, extent, keptCluster(step, piece.font));
+            drawText(painter, piece, step, beforeX, widths, extent, keptCluster(step, piece.font));
         }
         if (apart || (x < -edgeMargin && piecesStartAt(row.text, walk.position(), walk.position() - first))) {
             pieceLeft = x;

@@ -214,7 +214,8 @@ private:
     void drawPiece(QPainter *painter, const QStyleOptionViewItem &piece, const QString &text, qreal left,
                    CharWidths &widths, const CharWidths::LineExtent &row, uint context) const;
     void drawPieceStartingRow(QPainter *painter, const QStyleOptionViewItem &piece, const QString &withLetter,
-                              int length, qreal left, const CharWidths::LineExtent &row) const;
+                              int length, qreal left, CharWidths &widths,
+                              const CharWidths::LineExtent &row) const;
     void drawIsland(QPainter *painter, const QStyleOptionViewItem &piece, CharWidths &widths,
                     const CharWidths::LineExtent &row, int rowLength, int from, int to, qreal left,
                     int viewWidth, int apart) const;
