@@ -312,12 +312,13 @@ bool piecesStartAt(const QString &text, int i, int lag)
 // Whether the text from i on starts with characters of no script of their
 // own, not in colour, of which the font lacks one: Qt takes them from the
 // font of the script of the letter before them, and laid out from i on,
-// they would take the script of the letter after them.
+// they would take the script of the letter after them. Looks no further
+// than a chunk or a tab, where the next chunk starts.
 bool takesScriptBefore(CharWidths &widths, const QString &text, int i)
 {
     int end = i;
-    for (int length;
-         end < text.size() && QChar::script(codePointAt(text, end, &length)) <= QChar::Script_Common;
+    for (int length; end < text.size() && end - i < measuredChunk && text.at(end) != QLatin1Char('\t')
+         && QChar::script(codePointAt(text, end, &length)) <= QChar::Script_Common;
          end += length) { }
     return end > i && !isColourCluster(text, i, end) && widths.fallsBack(text, i, end);
 }
