@@ -215,7 +215,7 @@ void AnswerArea::cutIntoChunks()
         for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format))
             chunks.append({glyphs.run, format.foreground(), x + glyphs.left - reach, x + glyphs.right + reach,
                            QString(), baseline + QPointF(x, 0),
-                           glyphs.firstUnit < 0 ? -1 : glyphs.firstUnit - Words::answerHeading.size()});
+                           glyphs.firstUnit < 0 ? -1 : glyphs.firstUnit - int(Words::answerHeading.size())});
     }
     const QList<QGlyphRun> runs = line.glyphRuns();
     for (int i = 0; i < runs.size(); ++i)

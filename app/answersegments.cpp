@@ -301,7 +301,7 @@ void AnswerSegments::learnPositionGlyphs()
             pairs.append(first).append(second);
     }
     QTextLayout layout(lineEnd + pairs);
-    QTextLayout::FormatRange lineEndFormat{0, lineEnd.size(), QTextCharFormat()};
+    QTextLayout::FormatRange lineEndFormat{0, int(lineEnd.size()), QTextCharFormat()};
     lineEndFormat.format.setForeground(QColor(Qt::black));
     layout.setFormats({lineEndFormat});
     const QTextLine laid = layOutLine(layout, font);
