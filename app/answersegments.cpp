@@ -180,10 +180,18 @@ QVector<int> bidiLevels(const QString &line)
     return levels;
 }
 
+// Skips the tabs from unit on, which show no glyph.
+int skipTabs(const QString &letters, int unit)
+{
+    while (unit < letters.size() && letters.at(unit) == QLatin1Char('\t'))
+        ++unit;
+    return unit;
+}
+
 // Whether the glyphs of the letters, laid out left to right in these runs
 // from x on, are each letter's own, one for each code unit, at its own
-// advance from the one before: then no cut between the letters changes a
-// glyph or a place.
+// advance from the one before or, after a tab, at the tab's stop: then no
+// cut between the letters changes a glyph or a place.
 bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0)
 {
     int unit = 0;
@@ -191,6 +199,10 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
         const QVector<quint32> glyphs = run.glyphIndexes();
         const QVector<QPointF> positions = run.positions();
         const int count = glyphs.size();
+        const int afterTabs = skipTabs(letters, unit);
+        if (afterTabs > unit && count > 0)
+            x = positions[0].x();
+        unit = afterTabs;
         if (unit + count > letters.size())
             return false;
         QVector<quint32> own(count);
@@ -208,9 +220,9 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
     }
     // Qt's line may cut anywhere, where colours change and every 4096 code
     // units, and a mark cut from its base is shaped after a dotted circle.
-    return unit == letters.size() && std::none_of(letters.cbegin(), letters.cend(), [](QChar c) {
-               return c.isSurrogate() || c.isMark() || c == QLatin1Char('\t');
-           });
+    return skipTabs(letters, unit) == letters.size()
+        && std::none_of(letters.cbegin(), letters.cend(),
+                        [](QChar c) { return c.isSurrogate() || c.isMark(); });
 }
 
 // Appends the glyphs of the run, placed where given, in runs of a few dozen;
@@ -240,10 +252,11 @@ void AnswerSegments::prepare(const QString &text, int from, const QFont &textFon
     lettersFrom = from;
     scanned = 0;
     scriptBefore = QChar::Script_Common;
+    scriptLetter = -1;
+    scriptChanged = false;
     directionBefore = QChar::DirON;
     openBrackets.clear();
-    segmentStart = -1;
-    softStart = false;
+    segmentStart = Place();
     softTries = 0;
     lastPlace = -1;
     lastTab = -1;
@@ -353,44 +366,51 @@ void AnswerSegments::layOutAhead(int parts, const QDeadlineTimer &deadline)
 
 // Goes on finding places and laying out the segments between them, until
 // the search stands at end: each segment runs from a place to the first
-// place segmentUnits after it, or to the last place before a tab, whose
-// width counts from the start of the line.
+// place segmentUnits after it. A tab's width counts from the start of the
+// line, so a segment holds tabs only where it starts on a tab stop, right
+// after a tab; any other ends at the last place before a tab.
 void AnswerSegments::layOutUpTo(int end, const QDeadlineTimer &deadline)
 {
     while (scanned < qMin(end, line.size()) && !deadline.hasExpired()) {
         const int tabBefore = lastTab;
-        bool soft;
-        const int place = nextPlace(segmentStart < 0 ? lettersFrom : segmentStart + segmentUnits, &soft);
-        if (place < 0)
+        const Place place = nextPlace(segmentStart.at < 0 ? lettersFrom : segmentStart.at + segmentUnits);
+        if (place.at < 0)
             return;
-        if (segmentStart >= 0 && lastTab > tabBefore) {
+        if (segmentStart.at >= 0 && lastTab > tabBefore && !mayHoldTabs(segmentStart)) {
             addSegment(segmentStart, lastPlace);
             segmentStart = place;
-            softStart = soft;
-        } else if (segmentStart < 0 || place - segmentStart >= segmentUnits) {
-            addSegment(segmentStart, place);
+        } else if (segmentStart.at < 0 || place.at - segmentStart.at >= segmentUnits) {
+            addSegment(segmentStart, place.at);
             segmentStart = place;
-            softStart = soft;
         }
-        lastPlace = place;
+        lastPlace = place.at;
     }
 }
 
-void AnswerSegments::addSegment(int start, int end)
+bool AnswerSegments::mayHoldTabs(const Place &start) const
 {
-    if (start >= 0 && end - start >= shortestSegment) {
+    return !mayReorder && start.at > lettersFrom && line.at(start.at - 1) == QLatin1Char('\t');
+}
+
+void AnswerSegments::addSegment(const Place &start, int end)
+{
+    if (start.at >= 0 && end - start.at >= shortestSegment) {
         segments << laidOut(start, end);
-        segments.last().softStart = softStart;
+        segments.last().softStart = start.soft;
     }
 }
 
-// The next place where a segment can start, or -1 when the line has none:
+// The next place where a segment can start, or none when the line has none:
 // a left-to-right letter after a left-to-right character with a direction
 // of its own, the script of the letters before being another, and no
 // bracket open that the bidirectional algorithm could pair across it. The
 // script is Qt's: marks and characters without a script of their own take
-// the script before them.
-int AnswerSegments::nextPlace(int softFrom, bool *soft)
+// the script before them. Where nothing runs right to left, also whatever
+// follows a tab, where Qt's line starts a new item and a tab stop: a
+// character that takes the script before it only while the letters have
+// kept the heading's script, so that whatever stands in before it, it
+// takes the same.
+AnswerSegments::Place AnswerSegments::nextPlace(int softFrom)
 {
     while (scanned < line.size()) {
         int length;
@@ -399,6 +419,9 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
         scanned += length;
         if (c == '\t')
             lastTab = i;
+        const bool takesScriptBefore = !hasScriptOfItsOwn(c) || isMark(c);
+        const bool afterTab = !mayReorder && i > lettersFrom && line.at(i - 1) == QLatin1Char('\t')
+            && (!takesScriptBefore || !scriptChanged);
         const bool leftToRightLetter = i >= lettersFrom && isLetter(c) && QChar::direction(c) == QChar::DirL
             && hasScriptOfItsOwn(c) && scriptBefore > QChar::Script_Common && directionBefore == QChar::DirL
             && openBrackets.isEmpty();
@@ -412,15 +435,18 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
             && (directionBefore == QChar::DirR || directionBefore == QChar::DirAL)
             && QChar(line.at(i - 1)).isSpace();
         // A script whose letters all join would have every letter tried.
-        *soft = false;
+        Place place{i, false, afterTab && takesScriptBefore ? scriptLetter : -1};
         if (((leftToRightLetter && !newScript && !mayReorder) || rightToLeftWord) && i >= softFrom
-            && softTries < mostSoftTries) {
+            && softTries < mostSoftTries && !afterTab) {
             ++softTries;
-            *soft = cutsApart(i);
+            place.soft = cutsApart(i);
         }
-        const bool place = (leftToRightLetter && newScript) || *soft;
-        if (hasScriptOfItsOwn(c) && (!isMark(c) || scriptBefore <= QChar::Script_Common))
+        const bool found = (leftToRightLetter && newScript) || place.soft || afterTab;
+        if (hasScriptOfItsOwn(c) && (!isMark(c) || scriptBefore <= QChar::Script_Common)) {
+            scriptChanged = scriptChanged || (i >= lettersFrom && QChar::script(c) != scriptBefore);
             scriptBefore = QChar::script(c);
+            scriptLetter = i;
+        }
         if (QChar::direction(c) == QChar::DirL || isRightToLeftLetter(c))
             directionBefore = QChar::direction(c);
         if (mayReorder && QChar::mirroredChar(c) != c) {
@@ -432,12 +458,12 @@ int AnswerSegments::nextPlace(int softFrom, bool *soft)
                     openBrackets.resize(match);
             }
         }
-        if (place) {
+        if (found) {
             softTries = 0;
-            return i;
+            return place;
         }
     }
-    return -1;
+    return Place();
 }
 
 // The glyphs of the line, each with its font and its place, left to right.
@@ -482,21 +508,43 @@ Qt::LayoutDirection AnswerSegments::directionAt(int i) const
     return isRightToLeftLetter(codePointAt(line, i, &length)) ? Qt::RightToLeft : Qt::LeftToRight;
 }
 
-AnswerSegments::Segment AnswerSegments::laidOut(int start, int end) const
+// A segment laid out alone, where it starts after a tab with a character
+// that takes the script before it after the letter that gives that script
+// and a tab: a tab stop, as in the line. That letter stands before the
+// segment in the line, so what it adds to the height is there anyway.
+AnswerSegments::Segment AnswerSegments::laidOut(const Place &from, int end) const
 {
-    QTextLayout layout(line.mid(start, end - start));
+    const int start = from.at;
+    QString before;
+    if (from.scriptFrom >= 0) {
+        int length;
+        codePointAt(line, from.scriptFrom, &length);
+        before = line.mid(from.scriptFrom, length) + QLatin1Char('\t');
+    }
+    const QString letters = line.mid(start, end - start);
+    // In a document without a device, as the answer's line is, whose tab
+    // stops count in pixels of its own, where a layout alone counts them in
+    // those of its font's device.
+    QTextDocument document(before + letters);
+    document.setDocumentMargin(0);
+    document.setDefaultFont(font);
+    document.documentLayout();
+    QTextLayout &layout = *document.firstBlock().layout();
     const QTextLine laid = layOutLine(layout, font, directionAt(start));
-    Segment segment{start, end, laid.horizontalAdvance(), laid.ascent(), laid.descent(), laid.leading(), {}};
-    const QList<QGlyphRun> runs = laid.glyphRuns();
+    const qreal x = before.isEmpty() ? 0 : laid.cursorToX(before.size());
+    Segment segment{start,          end, laid.horizontalAdvance() - x, laid.ascent(), laid.descent(),
+                    laid.leading(), {}};
+    const QList<QGlyphRun> runs = laid.glyphRuns(before.size(), letters.size());
     segment.plain =
-        !mayReorder && directionAt(start) == Qt::LeftToRight && eachLetterItsOwnGlyph(layout.text(), runs);
-    int unit = start;
+        !mayReorder && directionAt(start) == Qt::LeftToRight && eachLetterItsOwnGlyph(letters, runs, x);
+    int unit = 0;
     for (const QGlyphRun &run : runs) {
         const QVector<quint32> indexes = run.glyphIndexes();
         QVector<QPointF> positions = run.positions();
         for (QPointF &position : positions)
-            position.ry() -= laid.ascent();
-        appendInFewDozens(segment.glyphs, run, indexes, positions, segment.plain ? unit : -1);
+            position -= QPointF(x, laid.ascent());
+        unit = skipTabs(letters, unit);
+        appendInFewDozens(segment.glyphs, run, indexes, positions, segment.plain ? start + unit : -1);
         unit += indexes.size();
     }
     return segment;

@@ -11,7 +11,9 @@
 // across, nor reordered, nor does either side take its script from the
 // other. In a line that runs left to right throughout, a segment may also
 // begin at a letter that shapes apart from the letters before it, as a few
-// dozen letters laid out cut there show. So may a word after a word where
+// dozen letters laid out cut there show, and after a tab: there Qt's line
+// starts an item on a tab stop, so that a segment that starts there has
+// its tabs as wide as the line has them. So may a word after a word where
 // the letters run right to left only (Arabic, Hebrew, with numbers): such a
 // segment is laid out right to left, and its object, between right-to-left
 // letters, runs right to left with them, in their place. But Qt's line
@@ -115,15 +117,25 @@ private:
         bool softStart = false; // where Qt's line goes on with the item before
         bool plain = false;
     };
+    // Where a segment can start, and how.
+    struct Place
+    {
+        int at = -1;
+        bool soft = false; // Qt's line goes on there with the item before
+        // After a tab, for a character that takes the script of the letters
+        // before it: the letter that gives that script; else -1.
+        int scriptFrom = -1;
+    };
     void layOutUpTo(int end, const QDeadlineTimer &deadline = QDeadlineTimer(QDeadlineTimer::Forever));
-    Segment laidOut(int start, int end) const;
-    int nextPlace(int softFrom, bool *soft);
+    Segment laidOut(const Place &start, int end) const;
+    Place nextPlace(int softFrom);
+    bool mayHoldTabs(const Place &start) const;
     bool cutsApart(int i) const;
     Qt::LayoutDirection directionAt(int i) const;
     QVector<int> itemSplits(const QVector<bool> &red) const;
     bool standsInAnyColours(int segment, const QVector<int> &witnesses) const;
     bool prepared(const QString &letters, const QFont &textFont) const;
-    void addSegment(int start, int end);
+    void addSegment(const Place &start, int end);
     QVector<int> heightWitnesses() const;
     const Segment *segmentFor(const QTextFormat &format) const;
     void learnPositionGlyphs();
@@ -146,12 +158,14 @@ private:
     // the script and the direction of the letters, the closing brackets awaited.
     int scanned = 0;
     int scriptBefore = QChar::Script_Common;
+    int scriptLetter = -1; // the letter that gave it
+    // Whether a letter of the text gave another script than the heading's.
+    bool scriptChanged = false;
     QChar::Direction directionBefore = QChar::DirON;
     QVector<uint> openBrackets;
     QVector<int> scriptChanges; // before scanned, where Qt's line starts an item for a new script
-    int segmentStart = -1;      // the place where the next segment starts, if found
-    bool softStart = false;
-    int softTries = 0; // letters tried since the last place
+    Place segmentStart;         // where the next segment starts, if found
+    int softTries = 0;          // letters tried since the last place
     int lastPlace = -1;
     int lastTab = -1;
     QVector<Segment> segments;

@@ -562,6 +562,12 @@ void TestWindow::answers_data()
         << QString(4095, 'a') + QString::fromUtf8("fi 😀") << "x";
     QTest::newRow("a long kerned piece after an emoji")
         << QString::fromUtf8("😀") + QString("AV").repeated(300) << "x";
+    // Pasted from a table: numbers, a tab after each, then words among
+    // them, whose script the numbers after them take, of two scripts in a
+    // field.
+    const QString table = oracle::TextSource(7).text(3000, QString("12\t|345\t|6789\t|0\t").split('|'))
+        + oracle::TextSource(8).text(3000, QString::fromUtf8("12\t|abc жук\t|ToAV\t").split('|'));
+    QTest::newRow("numbers and words between tabs, as pasted from a table") << table << "5\t";
     QTest::newRow("a colour at every letter") << QString("ab").repeated(400) << "ab";
     QTest::newRow("ligatures split by a colour") << QString("fix ").repeated(500) << "ix";
     QTest::newRow("kerning pairs split by a colour") << QString("ToAV ").repeated(400) << "o";
