@@ -8,6 +8,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -522,15 +523,20 @@ AnswerSegments::Segment AnswerSegments::laidOut(const Place &from, int end) cons
         before = line.mid(from.scriptFrom, length) + QLatin1Char('\t');
     }
     const QString letters = line.mid(start, end - start);
-    // In a document without a device, as the answer's line is, whose tab
-    // stops count in pixels of its own, where a layout alone counts them in
-    // those of its font's device.
-    QTextDocument document(before + letters);
-    document.setDocumentMargin(0);
-    document.setDefaultFont(font);
-    document.documentLayout();
-    QTextLayout &layout = *document.firstBlock().layout();
-    const QTextLine laid = layOutLine(layout, font, directionAt(start));
+    // Tabs stop where a document without a device, as the answer's line is,
+    // has them, in pixels of its own; a layout alone counts them in those of
+    // its font's device, and costs less.
+    QTextLayout alone(before + letters);
+    QTextLayout *layout = &alone;
+    std::unique_ptr<QTextDocument> document;
+    if (alone.text().contains(QLatin1Char('\t'))) {
+        document = std::make_unique<QTextDocument>(alone.text());
+        document->setDocumentMargin(0);
+        document->setDefaultFont(font);
+        document->documentLayout();
+        layout = document->firstBlock().layout();
+    }
+    const QTextLine laid = layOutLine(*layout, font, directionAt(start));
     const qreal x = before.isEmpty() ? 0 : laid.cursorToX(before.size());
     Segment segment{start,          end, laid.horizontalAdvance() - x, laid.ascent(), laid.descent(),
                     laid.leading(), {}};
