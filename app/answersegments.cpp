@@ -190,10 +190,13 @@ int skipTabs(const QString &letters, int unit)
 }
 
 // Whether the glyphs of the letters, laid out left to right in these runs
-// from x on, are each letter's own, one for each code unit, at its own
-// advance from the one before or, after a tab, at the tab's stop: then no
-// cut between the letters changes a glyph or a place.
-bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0)
+// from x on, are each letter's own, one for each code unit, on one
+// baseline: then no cut between the letters changes a glyph. A letter
+// stands at its own advance from the one before or, after a tab, at the
+// tab's stop, where no cut moves it; one that stands elsewhere kerns with
+// the letter before, its number goes into kerned, and none may without it.
+bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0,
+                           QVector<int> *kerned = nullptr)
 {
     int unit = 0;
     for (const QGlyphRun &run : runs) {
@@ -213,9 +216,11 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
             return false;
         const QVector<QPointF> advances = run.rawFont().advancesForGlyphIndexes(glyphs);
         for (int i = 0; i < count; ++i) {
-            if (positions[i] != QPointF(x, positions[0].y()))
+            if (positions[i].y() != positions[0].y() || (positions[i].x() != x && !kerned))
                 return false;
-            x += advances[i].x();
+            if (positions[i].x() != x)
+                *kerned << unit + i;
+            x = positions[i].x() + advances[i].x();
         }
         unit += count;
     }
@@ -541,8 +546,10 @@ AnswerSegments::Segment AnswerSegments::laidOut(const Place &from, int end) cons
     Segment segment{start,          end, laid.horizontalAdvance() - x, laid.ascent(), laid.descent(),
                     laid.leading(), {}};
     const QList<QGlyphRun> runs = laid.glyphRuns(before.size(), letters.size());
-    segment.plain =
-        !mayReorder && directionAt(start) == Qt::LeftToRight && eachLetterItsOwnGlyph(letters, runs, x);
+    segment.plain = !mayReorder && directionAt(start) == Qt::LeftToRight
+        && eachLetterItsOwnGlyph(letters, runs, x, &segment.kerned);
+    for (int &letter : segment.kerned)
+        letter += start;
     int unit = 0;
     for (const QGlyphRun &run : runs) {
         const QVector<quint32> indexes = run.glyphIndexes();
@@ -603,12 +610,18 @@ bool AnswerSegments::prepared(const QString &letters, const QFont &textFont) con
 
 // A plain segment stands in whatever colours its letters have, unless it
 // keeps the line as high as its letters make it, or has Qt run the
-// bidirectional algorithm.
-bool AnswerSegments::standsInAnyColours(int i, const QVector<int> &witnesses) const
+// bidirectional algorithm, or Qt's line cuts it where a letter kerns with
+// the one before: where the colour changes, or where an item is split.
+bool AnswerSegments::standsInAnyColours(int i, const QVector<int> &witnesses, const QVector<bool> &red,
+                                        const QVector<int> &splits) const
 {
     const Segment &segment = segments[i];
     return segment.plain && !witnesses.contains(i)
-        && !(segment.start <= bidiTrigger && bidiTrigger < segment.end);
+        && !(segment.start <= bidiTrigger && bidiTrigger < segment.end)
+        && std::none_of(segment.kerned.cbegin(), segment.kerned.cend(), [&](int letter) {
+               return red[letter - lettersFrom] != red[letter - lettersFrom - 1]
+                   || std::binary_search(splits.cbegin(), splits.cend(), letter);
+           });
 }
 
 QVector<bool> AnswerSegments::redInDocument(const QString &letters, const QVector<bool> &red,
@@ -618,9 +631,10 @@ QVector<bool> AnswerSegments::redInDocument(const QString &letters, const QVecto
         return red;
     layOutUpTo(line.size());
     const QVector<int> witnesses = heightWitnesses();
+    const QVector<int> splits = itemSplits(red);
     QVector<bool> shown = red;
     for (int i = 0; i < segments.size(); ++i) {
-        if (standsInAnyColours(i, witnesses)) {
+        if (standsInAnyColours(i, witnesses, red, splits)) {
             const auto first = shown.begin() + segments[i].start - lettersFrom;
             std::fill(first, shown.begin() + segments[i].end - lettersFrom, *first);
         }
@@ -655,7 +669,7 @@ void AnswerSegments::standIn(QTextDocument *document, const QFont &textFont, con
         split = std::upper_bound(split, splits.cend(), segment.start);
         const bool splitWithin = segment.softStart && split != splits.cend() && *split < segment.end;
         const bool holdsTrigger = segment.start <= bidiTrigger && bidiTrigger < segment.end;
-        if (standsInAnyColours(i, witnesses)
+        if (standsInAnyColours(i, witnesses, red, splits)
             || (fragment.position() + fragment.length() >= block.position() + segment.end
                 && !witnesses.contains(i) && !splitWithin && !holdsTrigger))
             standing << qMakePair(i, fragment.charFormat());

@@ -24,8 +24,9 @@
 // When the answer comes, each segment in one colour stands in for its letters
 // as one object as wide as they are, and is drawn from the glyphs it kept.
 // So does a plain segment in any colours: one whose letters each show their
-// own glyph at their own advance, which no cut between them changes. Its
-// glyphs are drawn each in its letter's colour. The positions of the
+// own glyph, which no cut between them changes, nor moves, but between two
+// letters that kern, where the colour must not change, nor Qt's line split
+// an item. Its glyphs are drawn each in its letter's colour. The positions of the
 // occurrences that end the line, which can be longer than the text, stand
 // in but for their first few characters, when the digits and punctuation
 // they are written in each show their own glyph too.
@@ -116,6 +117,7 @@ private:
         QVector<Glyphs> glyphs;
         bool softStart = false; // where Qt's line goes on with the item before
         bool plain = false;
+        QVector<int> kerned{}; // of a plain one, the letters that kern with the one before
     };
     // Where a segment can start, and how.
     struct Place
@@ -133,7 +135,8 @@ private:
     bool cutsApart(int i) const;
     Qt::LayoutDirection directionAt(int i) const;
     QVector<int> itemSplits(const QVector<bool> &red) const;
-    bool standsInAnyColours(int segment, const QVector<int> &witnesses) const;
+    bool standsInAnyColours(int segment, const QVector<int> &witnesses, const QVector<bool> &red,
+                            const QVector<int> &splits) const;
     bool prepared(const QString &letters, const QFont &textFont) const;
     void addSegment(const Place &start, int end);
     QVector<int> heightWitnesses() const;
