@@ -189,17 +189,21 @@ int skipTabs(const QString &letters, int unit)
     return unit;
 }
 
-// Whether the glyphs of the letters, laid out left to right in these runs
-// from x on, are each letter's own, one for each code unit, on one
-// baseline: then no cut between the letters changes a glyph. A letter
-// stands at its own advance from the one before or, after a tab, at the
-// tab's stop, where no cut moves it; one that stands elsewhere kerns with
-// the letter before, its number goes into kerned, and none may without it.
+// Whether the glyphs of the letters, laid out in these runs, in the order of
+// the letters, from x on, are each letter's own, one for each code unit, on
+// one baseline: then no cut between the letters changes a glyph. A letter
+// stands at its own advance from the one before, or after a tab at the
+// tab's stop, or where the direction changes anywhere: there no cut moves
+// it. One that stands elsewhere kerns with the letter before, its number
+// goes into kerned, and none may without it.
 bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0,
                            QVector<int> *kerned = nullptr)
 {
     int unit = 0;
+    bool rightToLeft = false;
     for (const QGlyphRun &run : runs) {
+        bool turned = run.isRightToLeft() != rightToLeft;
+        rightToLeft = run.isRightToLeft();
         const QVector<quint32> glyphs = run.glyphIndexes();
         const QVector<QPointF> positions = run.positions();
         const int count = glyphs.size();
@@ -216,11 +220,15 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
             return false;
         const QVector<QPointF> advances = run.rawFont().advancesForGlyphIndexes(glyphs);
         for (int i = 0; i < count; ++i) {
-            if (positions[i].y() != positions[0].y() || (positions[i].x() != x && !kerned))
+            // Right to left, x is where the letter before starts, and this one ends.
+            const qreal own = rightToLeft ? x - advances[i].x() : x;
+            const bool moved = positions[i].x() != own && !turned;
+            if (positions[i].y() != positions[0].y() || (moved && !kerned))
                 return false;
-            if (positions[i].x() != x)
+            if (moved)
                 *kerned << unit + i;
-            x = positions[i].x() + advances[i].x();
+            x = positions[i].x() + (rightToLeft ? 0 : advances[i].x());
+            turned = false;
         }
         unit += count;
     }
@@ -229,6 +237,23 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
     return skipTabs(letters, unit) == letters.size()
         && std::none_of(letters.cbegin(), letters.cend(),
                         [](QChar c) { return c.isSurrogate() || c.isMark(); });
+}
+
+// The runs of a line, left to right, in the order of its letters. A line
+// that runs right to left throughout, whose numbers run left to right, shows
+// them right to left.
+QList<QGlyphRun> inLetterOrder(QList<QGlyphRun> runs, bool rightToLeft)
+{
+    if (!rightToLeft)
+        return runs;
+    std::reverse(runs.begin(), runs.end());
+    for (auto number = runs.begin(); number != runs.end();) {
+        const auto end =
+            std::find_if(number, runs.end(), [](const QGlyphRun &run) { return run.isRightToLeft(); });
+        std::reverse(number, end);
+        number = end == runs.end() ? end : end + 1;
+    }
+    return runs;
 }
 
 // Appends the glyphs of the run, placed where given, in runs of a few dozen;
@@ -545,8 +570,9 @@ AnswerSegments::Segment AnswerSegments::laidOut(const Place &from, int end) cons
     const qreal x = before.isEmpty() ? 0 : laid.cursorToX(before.size());
     Segment segment{start,          end, laid.horizontalAdvance() - x, laid.ascent(), laid.descent(),
                     laid.leading(), {}};
-    const QList<QGlyphRun> runs = laid.glyphRuns(before.size(), letters.size());
-    segment.plain = !mayReorder && directionAt(start) == Qt::LeftToRight
+    const bool rightToLeft = directionAt(start) == Qt::RightToLeft;
+    const QList<QGlyphRun> runs = inLetterOrder(laid.glyphRuns(before.size(), letters.size()), rightToLeft);
+    segment.plain = (rightToLeft ? rightToLeftOnly : !mayReorder)
         && eachLetterItsOwnGlyph(letters, runs, x, &segment.kerned);
     for (int &letter : segment.kerned)
         letter += start;

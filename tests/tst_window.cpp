@@ -551,6 +551,10 @@ void TestWindow::answers_data()
         + QString::fromUtf8("ري نثف قـؾمؿع ؽدؼ ").repeated(3);
     QTest::newRow("Arabic words with numbers, longer than the items Qt shapes at once")
         << arabic << QString::fromUtf8("ـؾم");
+    // Each letter its own glyph, the numbers in two fonts, a colour in most words.
+    QTest::newRow("Hebrew words with numbers, longer than the items Qt shapes at once")
+        << oracle::TextSource(6).text(5000, QString::fromUtf8("שלום |עולם |ומה |12١٢ |2026 |טוב ").split('|'))
+        << QString::fromUtf8("ו");
     // Right-to-left letters outside the Basic Multilingual Plane alone do
     // not start Qt's bidirectional algorithm, one Hebrew letter does.
     const QString kharoshthi = QString::fromUtf8("𐨐𐨑𐨒𐨓 ");
