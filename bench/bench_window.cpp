@@ -1,8 +1,8 @@
 // Times every click of a whole lesson on the real window, offscreen, as a
 // user would make them: paste the text, delete a letter in its middle and
-// type it again, build, step to the end, set a pattern
-// of six letters taken from the text, find, step to the end. Then, with the
-// answer shown, the list scrolled to its far right and back, letters typed
+// type it again, build, step to the end, set a pattern of six letters
+// taken from the text, or the one given, find, step to the end. Then, with
+// the answer shown, the list scrolled to its far right and back, letters typed
 // into the list, the list scrolled sideways while a row of it has the focus,
 // and the answer strip scrolled to its end and back. Before a button is
 // pressed it gets the focus, as a mouse click gives it, and the focus goes on
@@ -13,9 +13,10 @@
 // interactions after the lesson as the median of their repetitions; asserts
 // nothing.
 //
-//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu] [--paint all]
+//   bench_window [--font FAMILY,POINTS] [--text KIND] [--pattern TEXT] [--clock cpu] [--paint all]
 //       every length, each in a process of its own
-//   bench_window [--font FAMILY,POINTS] [--text KIND] [--clock cpu] [--paint all] --length N
+//   bench_window [--font FAMILY,POINTS] [--text KIND] [--pattern TEXT] [--clock cpu] [--paint all]
+//       --length N
 //       one length, in this process
 //
 // The font, when given, is the application's, as a desktop would set it; the
@@ -32,7 +33,11 @@
 // with combining accents), "zalgo" (Latin letters under stacks of up to 30
 // of them) and "mixed" (words of eight scripts, spaces, tabs);
 // or "alternating", "ab" again and again, whose pattern occurs at every
-// other letter, so that the answer changes colour at every letter.
+// other letter, so that the answer changes colour at every letter; or
+// "words", words of letters a to z, and "table", Latin and Cyrillic words
+// and numbers, a tab after each, as pasted from a spreadsheet. The pattern,
+// when given, is searched for instead of six letters of the text: a blank,
+// say, which starts a colour in every word of the answer.
 
 #include "mainwindow.h"
 
@@ -139,6 +144,15 @@ QString textUnit(std::mt19937 &random, const QString &kind)
     }
     if (kind == QLatin1String("alternating"))
         return QStringLiteral("ab");
+    if (kind == QLatin1String("words"))
+        return word(random, 'a', 'z') + QLatin1Char(' ');
+    if (kind == QLatin1String("table")) {
+        const uint field = pick(random, 0, 3);
+        return (field == 0       ? word(random, 'a', 'z')
+                    : field == 1 ? word(random, 0x0430, 0x044F)
+                                 : QString::number(pick(random, 0, 99999)))
+            + QLatin1Char('\t');
+    }
     if (kind == QLatin1String("mixed")) {
         static const std::vector<std::pair<uint, uint>> scripts = {
             {'a', 'z'},       {0x0430, 0x044F}, {0x03B1, 0x03C9}, {0x05D0, 0x05EA},
@@ -290,7 +304,7 @@ public:
     MainWindow window;
 };
 
-void runOneLength(int length, const QString &kind)
+void runOneLength(int length, const QString &kind, const QString &pattern)
 {
     const QString text = randomText(length, kind);
     Lesson lesson;
@@ -298,7 +312,7 @@ void runOneLength(int length, const QString &kind)
     const double edit = lesson.edited("lineS");
     const double build = lesson.click("pushButton");
     const std::vector<double> construction = lesson.stepToEnd();
-    lesson.paste("lineT", text.mid(length / 3, 6));
+    lesson.paste("lineT", pattern.isNull() ? text.mid(length / 3, 6) : pattern);
     const double find = lesson.click("pushButton_2");
     const std::vector<double> search = lesson.stepToEnd();
 
@@ -331,6 +345,7 @@ int main(int argc, char *argv[])
     QStringList args = app.arguments().mid(1);
     QStringList options; // passed on to the process of each length
     QString kind = QStringLiteral("plain");
+    QString pattern;
     int length = -1;
     while (args.size() >= 2) {
         const QString name = args.takeFirst();
@@ -340,6 +355,8 @@ int main(int argc, char *argv[])
             QApplication::setFont(QFont(font.value(0), font.value(1).toInt()));
         } else if (name == QLatin1String("--text")) {
             kind = value;
+        } else if (name == QLatin1String("--pattern")) {
+            pattern = value;
         } else if (name == QLatin1String("--clock")) {
             cpuClock = value == QLatin1String("cpu");
         } else if (name == QLatin1String("--paint")) {
@@ -354,7 +371,7 @@ int main(int argc, char *argv[])
         options << name << value;
     }
     if (length >= 0) {
-        runOneLength(length, kind);
+        runOneLength(length, kind, pattern);
         return 0;
     }
     std::printf("text: %s, clock: %s, painted: %s; far right to answer: medians of repetitions\n",
