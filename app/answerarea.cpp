@@ -212,10 +212,13 @@ void AnswerArea::cutIntoChunks()
         const qreal x = places.value(fragment.position());
         for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(format))
             addClusterChunk(line, cluster.text, x + cluster.x, format.foreground());
-        for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format))
+        for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format)) {
+            QVector<int> letters = glyphs.units;
+            for (int &letter : letters)
+                letter -= int(Words::answerHeading.size());
             chunks.append({glyphs.run, format.foreground(), x + glyphs.left - reach, x + glyphs.right + reach,
-                           QString(), baseline + QPointF(x, 0),
-                           glyphs.firstUnit < 0 ? -1 : glyphs.firstUnit - int(Words::answerHeading.size())});
+                           QString(), baseline + QPointF(x, 0), letters});
+        }
     }
     const QList<QGlyphRun> runs = line.glyphRuns();
     for (int i = 0; i < runs.size(); ++i)
@@ -234,7 +237,7 @@ void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qrea
     const QVector<quint32> glyphs = run.glyphIndexes();
     const QVector<QPointF> positions = run.positions();
     for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
-        GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF(), -1};
+        GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF(), {}};
         // A short run, such as a letter of a colour of its own, is its own
         // chunk and shares its glyphs with the line.
         if (glyphs.size() > glyphsPerChunk) {
@@ -259,8 +262,13 @@ void AnswerArea::addClusterChunk(const QTextLine &line, const QString &cluster, 
         for (const QPointF &position : run.positions())
             last = qMax(last, position.x());
     }
-    chunks.append({QGlyphRun(), colour, x - reach, x + last + reach, cluster,
-                   QPointF(x, line.y() + line.ascent()), -1});
+    chunks.append({QGlyphRun(),
+                   colour,
+                   x - reach,
+                   x + last + reach,
+                   cluster,
+                   QPointF(x, line.y() + line.ascent()),
+                   {}});
 }
 
 // Draws the chunks in view where and as the label would draw them: the line
@@ -289,7 +297,7 @@ void AnswerArea::paintEvent(QPaintEvent *event)
         if (chunk.right < left || chunk.left > right)
             continue;
         painter.setPen(penFor(chunk.colour, option));
-        if (chunk.firstLetter >= 0) {
+        if (!chunk.letters.isEmpty()) {
             drawInLetterColours(painter, layout->position() + chunk.origin, chunk, option);
         } else if (chunk.cluster.isEmpty()) {
             painter.drawGlyphRun(layout->position() + chunk.origin, chunk.glyphs);
@@ -308,7 +316,7 @@ void AnswerArea::drawInLetterColours(QPainter &painter, const QPointF &origin, c
 {
     const QVector<quint32> glyphs = chunk.glyphs.glyphIndexes();
     const QVector<QPointF> positions = chunk.glyphs.positions();
-    const auto redAt = [this, &chunk](int glyph) { return answer.red.value(chunk.firstLetter + glyph); };
+    const auto redAt = [this, &chunk](int glyph) { return answer.red.value(chunk.letters[glyph]); };
     for (int from = 0, to; from < glyphs.size(); from = to) {
         const bool red = redAt(from);
         for (to = from + 1; to < glyphs.size() && redAt(to) == red;)

@@ -91,10 +91,9 @@ private:
         // glyphs, a stand-in's left on the baseline for a segment's, and for
         // a cluster where its baseline starts.
         QPointF origin;
-        // For the glyphs of a plain segment, one for each letter, the
-        // answer's letter that the first stands for, their colours
-        // the letters' own; else -1.
-        int firstLetter;
+        // For the glyphs of a plain segment, the answer's letter that each
+        // stands for, whose colour it shows; else none.
+        QVector<int> letters;
     };
     void drawInLetterColours(QPainter &painter, const QPointF &origin, const GlyphChunk &chunk,
                              const QStyleOption &option) const;

@@ -189,16 +189,43 @@ int skipTabs(const QString &letters, int unit)
     return unit;
 }
 
-// Whether the glyphs of the letters, laid out in these runs, in the order of
-// the letters, from x on, are each letter's own, one for each code unit, on
-// one baseline: then no cut between the letters changes a glyph. A letter
-// stands at its own advance from the one before, or after a tab at the
-// tab's stop, or where the direction changes anywhere: there no cut moves
-// it. One that stands elsewhere kerns with the letter before, its number
-// goes into kerned, and none may without it.
-bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0,
-                           QVector<int> *kerned = nullptr)
+// How many letters from unit on the glyph at place shows: one where it is
+// the letter's own; more for a ligature, which the line shows for each of
+// them alone, when given; else none.
+int lettersShown(const QString &letters, int unit, const QRawFont &font, quint32 glyph, const QPointF &place,
+                 const QTextLine *line, int lineFrom)
 {
+    quint32 own;
+    int owned = 1;
+    if (font.glyphIndexesForChars(letters.constData() + unit, 1, &own, &owned) && owned == 1 && own == glyph)
+        return 1;
+    int shown = 0;
+    for (; line && unit + shown < letters.size(); ++shown) {
+        const QList<QGlyphRun> alone = line->glyphRuns(lineFrom + unit + shown, 1);
+        if (alone.size() != 1 || alone[0].glyphIndexes() != QVector<quint32>{glyph}
+            || alone[0].positions().constFirst() != place)
+            break;
+    }
+    return shown > 1 ? shown : 0;
+}
+
+// For the glyphs of the letters, laid out in these runs, in the order of the
+// letters, from x on, the code unit of the first letter each shows, if each
+// letter shows its own glyph, or with others a ligature of the line given,
+// on one baseline: then no cut between the letters changes a glyph, but
+// within a ligature. Else none. A letter stands at its own advance from the
+// one before, or after a tab at the tab's stop, or where the direction
+// changes anywhere: there no cut moves it. One that stands elsewhere kerns
+// with the letter before; one within a ligature is tied to it: their numbers
+// go into tied, and none may be without it.
+QVector<int> lettersOfGlyphs(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0,
+                             QVector<int> *tied = nullptr, const QTextLine *line = nullptr, int lineFrom = 0)
+{
+    // Qt's line may cut anywhere, where colours change and every 4096 code
+    // units, and a mark cut from its base is shaped after a dotted circle.
+    if (std::any_of(letters.cbegin(), letters.cend(), [](QChar c) { return c.isSurrogate() || c.isMark(); }))
+        return {};
+    QVector<int> firstLetters;
     int unit = 0;
     bool rightToLeft = false;
     for (const QGlyphRun &run : runs) {
@@ -206,37 +233,31 @@ bool eachLetterItsOwnGlyph(const QString &letters, const QList<QGlyphRun> &runs,
         rightToLeft = run.isRightToLeft();
         const QVector<quint32> glyphs = run.glyphIndexes();
         const QVector<QPointF> positions = run.positions();
-        const int count = glyphs.size();
+        const QVector<QPointF> advances = run.rawFont().advancesForGlyphIndexes(glyphs);
         const int afterTabs = skipTabs(letters, unit);
-        if (afterTabs > unit && count > 0)
+        if (afterTabs > unit && !glyphs.isEmpty())
             x = positions[0].x();
         unit = afterTabs;
-        if (unit + count > letters.size())
-            return false;
-        QVector<quint32> own(count);
-        int owned = count;
-        if (!run.rawFont().glyphIndexesForChars(letters.constData() + unit, count, own.data(), &owned)
-            || owned != count || own != glyphs)
-            return false;
-        const QVector<QPointF> advances = run.rawFont().advancesForGlyphIndexes(glyphs);
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < glyphs.size(); ++i) {
+            const int shown = unit < letters.size()
+                ? lettersShown(letters, unit, run.rawFont(), glyphs[i], positions[i], line, lineFrom)
+                : 0;
             // Right to left, x is where the letter before starts, and this one ends.
             const qreal own = rightToLeft ? x - advances[i].x() : x;
             const bool moved = positions[i].x() != own && !turned;
-            if (positions[i].y() != positions[0].y() || (moved && !kerned))
-                return false;
+            if (shown == 0 || positions[i].y() != positions[0].y() || ((moved || shown > 1) && !tied))
+                return {};
             if (moved)
-                *kerned << unit + i;
+                *tied << unit;
+            for (int within = 1; within < shown; ++within)
+                *tied << unit + within;
+            firstLetters << unit;
+            unit += shown;
             x = positions[i].x() + (rightToLeft ? 0 : advances[i].x());
             turned = false;
         }
-        unit += count;
     }
-    // Qt's line may cut anywhere, where colours change and every 4096 code
-    // units, and a mark cut from its base is shaped after a dotted circle.
-    return skipTabs(letters, unit) == letters.size()
-        && std::none_of(letters.cbegin(), letters.cend(),
-                        [](QChar c) { return c.isSurrogate() || c.isMark(); });
+    return skipTabs(letters, unit) == letters.size() ? firstLetters : QVector<int>();
 }
 
 // The runs of a line, left to right, in the order of its letters. A line
@@ -256,13 +277,14 @@ QList<QGlyphRun> inLetterOrder(QList<QGlyphRun> runs, bool rightToLeft)
     return runs;
 }
 
-// Appends the glyphs of the run, placed where given, in runs of a few dozen;
-// the first stands for the code unit firstUnit of the line, if that is not -1.
+// Appends the glyphs of the run, placed where given, in runs of a few dozen,
+// with the code units of the line that they stand for, if given.
 void appendInFewDozens(QVector<AnswerSegments::Glyphs> &glyphs, const QGlyphRun &run,
-                       const QVector<quint32> &indexes, const QVector<QPointF> &positions, int firstUnit)
+                       const QVector<quint32> &indexes, const QVector<QPointF> &positions,
+                       const QVector<int> &units)
 {
     for (int first = 0; first < indexes.size(); first += glyphsPerRun) {
-        AnswerSegments::Glyphs few{run, 0, 0, firstUnit < 0 ? -1 : firstUnit + first};
+        AnswerSegments::Glyphs few{run, 0, 0, units.mid(first, glyphsPerRun)};
         few.run.setGlyphIndexes(indexes.mid(first, glyphsPerRun));
         few.run.setPositions(positions.mid(first, glyphsPerRun));
         const auto [leftmost, rightmost] =
@@ -350,7 +372,7 @@ void AnswerSegments::learnPositionGlyphs()
     layout.setFormats({lineEndFormat});
     const QTextLine laid = layOutLine(layout, font);
     const QList<QGlyphRun> runs = laid.glyphRuns(lineEnd.size(), pairs.size());
-    if (runs.size() != 1 || !eachLetterItsOwnGlyph(pairs, runs, laid.cursorToX(lineEnd.size())))
+    if (runs.size() != 1 || lettersOfGlyphs(pairs, runs, laid.cursorToX(lineEnd.size())).isEmpty())
         return;
     positionRun = runs.first();
     const QVector<quint32> glyphs = positionRun.glyphIndexes();
@@ -385,7 +407,7 @@ bool AnswerSegments::positionsStandIn(const QString &positions)
     }
     positionsSegment =
         Segment{int(line.size()) + positionsKept, int(line.size() + positions.size()), x, 0, 0, 0, {}};
-    appendInFewDozens(positionsSegment.glyphs, positionRun, glyphs, places, -1);
+    appendInFewDozens(positionsSegment.glyphs, positionRun, glyphs, places, {});
     return true;
 }
 
@@ -572,19 +594,24 @@ AnswerSegments::Segment AnswerSegments::laidOut(const Place &from, int end) cons
                     laid.leading(), {}};
     const bool rightToLeft = directionAt(start) == Qt::RightToLeft;
     const QList<QGlyphRun> runs = inLetterOrder(laid.glyphRuns(before.size(), letters.size()), rightToLeft);
-    segment.plain = (rightToLeft ? rightToLeftOnly : !mayReorder)
-        && eachLetterItsOwnGlyph(letters, runs, x, &segment.kerned);
-    for (int &letter : segment.kerned)
+    QVector<int> units;
+    if (rightToLeft ? rightToLeftOnly : !mayReorder)
+        units = lettersOfGlyphs(letters, runs, x, &segment.tied, &laid, before.size());
+    segment.plain = !units.isEmpty();
+    if (!segment.plain)
+        segment.tied.clear();
+    for (int &unit : units)
+        unit += start;
+    for (int &letter : segment.tied)
         letter += start;
-    int unit = 0;
+    int glyph = 0;
     for (const QGlyphRun &run : runs) {
         const QVector<quint32> indexes = run.glyphIndexes();
         QVector<QPointF> positions = run.positions();
         for (QPointF &position : positions)
             position -= QPointF(x, laid.ascent());
-        unit = skipTabs(letters, unit);
-        appendInFewDozens(segment.glyphs, run, indexes, positions, segment.plain ? start + unit : -1);
-        unit += indexes.size();
+        appendInFewDozens(segment.glyphs, run, indexes, positions, units.mid(glyph, indexes.size()));
+        glyph += indexes.size();
     }
     return segment;
 }
@@ -636,15 +663,15 @@ bool AnswerSegments::prepared(const QString &letters, const QFont &textFont) con
 
 // A plain segment stands in whatever colours its letters have, unless it
 // keeps the line as high as its letters make it, or has Qt run the
-// bidirectional algorithm, or Qt's line cuts it where a letter kerns with
-// the one before: where the colour changes, or where an item is split.
+// bidirectional algorithm, or Qt's line cuts it before a letter tied to the
+// one before: where the colour changes, or where an item is split.
 bool AnswerSegments::standsInAnyColours(int i, const QVector<int> &witnesses, const QVector<bool> &red,
                                         const QVector<int> &splits) const
 {
     const Segment &segment = segments[i];
     return segment.plain && !witnesses.contains(i)
         && !(segment.start <= bidiTrigger && bidiTrigger < segment.end)
-        && std::none_of(segment.kerned.cbegin(), segment.kerned.cend(), [&](int letter) {
+        && std::none_of(segment.tied.cbegin(), segment.tied.cend(), [&](int letter) {
                return red[letter - lettersFrom] != red[letter - lettersFrom - 1]
                    || std::binary_search(splits.cbegin(), splits.cend(), letter);
            });

@@ -24,12 +24,13 @@
 // When the answer comes, each segment in one colour stands in for its letters
 // as one object as wide as they are, and is drawn from the glyphs it kept.
 // So does a plain segment in any colours: one whose letters each show their
-// own glyph, which no cut between them changes, nor moves, but between two
-// letters that kern, where the colour must not change, nor Qt's line split
-// an item. Its glyphs are drawn each in its letter's colour. The positions of the
-// occurrences that end the line, which can be longer than the text, stand
-// in but for their first few characters, when the digits and punctuation
-// they are written in each show their own glyph too.
+// own glyph, or a ligature with others, which no cut between them changes,
+// nor moves, but within a ligature or between two letters that kern, where
+// the colour must not change, nor Qt's line split an item. Its glyphs are
+// drawn each in its letter's colour. The positions of the occurrences that
+// end the line, which can be longer than the text, stand in but for their
+// first few characters, when the digits and punctuation they are written
+// in each show their own glyph too.
 //
 // The objects have no height: the segment that reaches highest, the one that
 // reaches lowest and the one with the most leading stay letters, so that the
@@ -86,14 +87,14 @@ public:
 
     // A stand-in's glyphs, in runs of a few dozen, from the stand-in's left
     // on its baseline, each with how far its glyphs' origins reach; a plain
-    // segment's with the code unit of the line that their first stands for,
-    // each glyph for one.
+    // segment's with the code unit of the line that each stands for, the
+    // first of a ligature's.
     struct Glyphs
     {
         QGlyphRun run;
         qreal left;
         qreal right;
-        int firstUnit = -1;
+        QVector<int> units;
     };
     const QVector<Glyphs> &glyphsOf(const QTextFormat &format) const;
 
@@ -117,7 +118,9 @@ private:
         QVector<Glyphs> glyphs;
         bool softStart = false; // where Qt's line goes on with the item before
         bool plain = false;
-        QVector<int> kerned{}; // of a plain one, the letters that kern with the one before
+        // Of a plain one, the letters that a cut before would move or change:
+        // those that kern with the one before, or share a ligature with it.
+        QVector<int> tied{};
     };
     // Where a segment can start, and how.
     struct Place
