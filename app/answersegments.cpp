@@ -487,8 +487,8 @@ AnswerSegments::Place AnswerSegments::nextPlace(int softFrom)
         const bool rightToLeftWord = rightToLeftOnly && i >= lettersFrom && isRightToLeftLetter(c)
             && (directionBefore == QChar::DirR || directionBefore == QChar::DirAL)
             && QChar(line.at(i - 1)).isSpace();
-        // A script whose letters all join would have every letter tried.
         Place place{i, false, afterTab && takesScriptBefore ? scriptLetter : -1};
+        // A script whose letters all join would have every letter tried.
         if (((leftToRightLetter && !newScript && !mayReorder) || rightToLeftWord) && i >= softFrom
             && softTries < mostSoftTries && !afterTab) {
             ++softTries;
@@ -590,8 +590,8 @@ AnswerSegments::Segment AnswerSegments::laidOut(const Place &from, int end) cons
     }
     const QTextLine laid = layOutLine(*layout, font, directionAt(start));
     const qreal x = before.isEmpty() ? 0 : laid.cursorToX(before.size());
-    Segment segment{start,          end, laid.horizontalAdvance() - x, laid.ascent(), laid.descent(),
-                    laid.leading(), {}};
+    const qreal advance = laid.horizontalAdvance() - x;
+    Segment segment{start, end, advance, laid.ascent(), laid.descent(), laid.leading(), {}};
     const bool rightToLeft = directionAt(start) == Qt::RightToLeft;
     const QList<QGlyphRun> runs = inLetterOrder(laid.glyphRuns(before.size(), letters.size()), rightToLeft);
     QVector<int> units;
