@@ -189,15 +189,30 @@ int skipTabs(const QString &letters, int unit)
     return unit;
 }
 
-// How many letters from unit on the glyph at place shows: one where it is
-// the letter's own; more for a ligature, which the line shows for each of
-// them alone, when given; else none.
-int lettersShown(const QString &letters, int unit, const QRawFont &font, quint32 glyph, const QPointF &place,
-                 const QTextLine *line, int lineFrom)
+// Whether Qt's line shapes the letters each in the form it takes next to
+// the other, as in a word of a script whose letters join, unless a cut
+// parts them.
+bool joins(QChar before, QChar after)
 {
-    quint32 own;
+    const QChar::JoiningType forward = before.joiningType(), backward = after.joiningType();
+    return (forward == QChar::Joining_Dual || forward == QChar::Joining_Left
+            || forward == QChar::Joining_Causing)
+        && (backward == QChar::Joining_Dual || backward == QChar::Joining_Right
+            || backward == QChar::Joining_Causing);
+}
+
+// How many letters from unit on the glyph at place shows: one where it is
+// the letter's own, and where the line given shows it for each of them
+// alone, one in the form it takes among its neighbours, or more for a
+// ligature; else none. Own says whether it is the letter's own.
+int lettersShown(const QString &letters, int unit, const QRawFont &font, quint32 glyph, const QPointF &place,
+                 const QTextLine *line, int lineFrom, bool *own)
+{
+    quint32 itsOwn;
     int owned = 1;
-    if (font.glyphIndexesForChars(letters.constData() + unit, 1, &own, &owned) && owned == 1 && own == glyph)
+    *own = font.glyphIndexesForChars(letters.constData() + unit, 1, &itsOwn, &owned) && owned == 1
+        && itsOwn == glyph;
+    if (*own)
         return 1;
     int shown = 0;
     for (; line && unit + shown < letters.size(); ++shown) {
@@ -206,18 +221,20 @@ int lettersShown(const QString &letters, int unit, const QRawFont &font, quint32
             || alone[0].positions().constFirst() != place)
             break;
     }
-    return shown > 1 ? shown : 0;
+    return shown;
 }
 
 // For the glyphs of the letters, laid out in these runs, in the order of the
 // letters, from x on, the code unit of the first letter each shows, if each
-// letter shows its own glyph, or with others a ligature of the line given,
-// on one baseline: then no cut between the letters changes a glyph, but
-// within a ligature. Else none. A letter stands at its own advance from the
-// one before, or after a tab at the tab's stop, or where the direction
-// changes anywhere: there no cut moves it. One that stands elsewhere kerns
-// with the letter before; one within a ligature is tied to it: their numbers
-// go into tied, and none may be without it.
+// letter shows its own glyph, or, in the line given, the form it takes
+// among the letters it joins, or with others a ligature, on one baseline:
+// then no cut between the letters changes a glyph, but within a ligature
+// or between two letters that join. Else none. A letter stands at its own
+// advance from the one before, or after a tab at the tab's stop, or where
+// the direction changes anywhere: there no cut moves it. One that stands
+// elsewhere kerns with the letter before; one within a ligature, or joined
+// to the letter before, is tied to it: their numbers go into tied, and none
+// may be without it.
 QVector<int> lettersOfGlyphs(const QString &letters, const QList<QGlyphRun> &runs, qreal x = 0,
                              QVector<int> *tied = nullptr, const QTextLine *line = nullptr, int lineFrom = 0)
 {
@@ -239,15 +256,16 @@ QVector<int> lettersOfGlyphs(const QString &letters, const QList<QGlyphRun> &run
             x = positions[0].x();
         unit = afterTabs;
         for (int i = 0; i < glyphs.size(); ++i) {
+            bool own = false;
             const int shown = unit < letters.size()
-                ? lettersShown(letters, unit, run.rawFont(), glyphs[i], positions[i], line, lineFrom)
+                ? lettersShown(letters, unit, run.rawFont(), glyphs[i], positions[i], line, lineFrom, &own)
                 : 0;
             // Right to left, x is where the letter before starts, and this one ends.
-            const qreal own = rightToLeft ? x - advances[i].x() : x;
-            const bool moved = positions[i].x() != own && !turned;
-            if (shown == 0 || positions[i].y() != positions[0].y() || ((moved || shown > 1) && !tied))
+            const qreal ownPlace = rightToLeft ? x - advances[i].x() : x;
+            const bool moved = positions[i].x() != ownPlace && !turned;
+            if (shown == 0 || positions[i].y() != positions[0].y() || ((moved || !own) && !tied))
                 return {};
-            if (moved)
+            if (moved || (unit > 0 && joins(letters.at(unit - 1), letters.at(unit))))
                 *tied << unit;
             for (int within = 1; within < shown; ++within)
                 *tied << unit + within;

@@ -23,14 +23,15 @@
 // split where Qt's line splits them.
 // When the answer comes, each segment in one colour stands in for its letters
 // as one object as wide as they are, and is drawn from the glyphs it kept.
-// So does a plain segment in any colours: one whose letters each show their
-// own glyph, or a ligature with others, which no cut between them changes,
-// nor moves, but within a ligature or between two letters that kern, where
-// the colour must not change, nor Qt's line split an item. Its glyphs are
-// drawn each in its letter's colour. The positions of the occurrences that
-// end the line, which can be longer than the text, stand in but for their
-// first few characters, when the digits and punctuation they are written
-// in each show their own glyph too.
+// So does a plain segment in any colours: one whose letters each show one
+// glyph, their own, or the form they take among the letters they join, or a
+// ligature with others, which no cut between them changes, nor moves, but
+// within a ligature or between two letters that join or kern, where the
+// colour must not change, nor Qt's line split an item. Its glyphs are drawn
+// each in its letter's colour. The positions of the occurrences that end
+// the line, which can be longer than the text, stand in but for their first
+// few characters, when the digits and punctuation they are written in each
+// show their own glyph too.
 //
 // The objects have no height: the segment that reaches highest, the one that
 // reaches lowest and the one with the most leading stay letters, so that the

@@ -555,6 +555,10 @@ void TestWindow::answers_data()
     QTest::newRow("Hebrew words with numbers, longer than the items Qt shapes at once")
         << oracle::TextSource(6).text(5000, QString::fromUtf8("שלום |עולם |ומה |12١٢ |2026 |טוב ").split('|'))
         << QString::fromUtf8("ו");
+    // Arabic letters join: a colour between two of them parts them in Qt's line.
+    QTest::newRow("Arabic words, a colour within most of them")
+        << oracle::TextSource(5).text(3000, QString::fromUtf8("كتب |جميلة |في |قلم |بيت ").split('|'))
+        << QString::fromUtf8("ل");
     // Right-to-left letters outside the Basic Multilingual Plane alone do
     // not start Qt's bidirectional algorithm, one Hebrew letter does.
     const QString kharoshthi = QString::fromUtf8("𐨐𐨑𐨒𐨓 ");
