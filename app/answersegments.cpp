@@ -491,8 +491,7 @@ AnswerSegments::Place AnswerSegments::nextPlace(int softFrom)
         if (c == '\t')
             lastTab = i;
         const bool takesScriptBefore = !hasScriptOfItsOwn(c) || isMark(c);
-        const bool afterTab = !mayReorder && i > lettersFrom && line.at(i - 1) == QLatin1Char('\t')
-            && (!takesScriptBefore || !scriptChanged);
+        const bool afterTab = mayHoldTabs(Place{i}) && (!takesScriptBefore || !scriptChanged);
         const bool leftToRightLetter = i >= lettersFrom && isLetter(c) && QChar::direction(c) == QChar::DirL
             && hasScriptOfItsOwn(c) && scriptBefore > QChar::Script_Common && directionBefore == QChar::DirL
             && openBrackets.isEmpty();
