@@ -226,7 +226,7 @@ void MainWindow::showOrderAndClasses()
         for (int i = 0; i < suffArr.classes.size(); ++i) {
             const int position = suffArr.order[i];
             setSuffixCell(i, position);
-            setCell(i, 1, QString::number(suffArr.classes[position]));
+            setCell(i, suffArr.classes[position]);
         }
     }
     ui->tableWidget->viewport()->update();
@@ -243,14 +243,14 @@ void MainWindow::setSuffixCell(int row, int position)
     cell->showSlice(shownText, position, shownText.size() - position);
 }
 
-void MainWindow::setCell(int row, int column, const QString &text)
+void MainWindow::setCell(int row, int classNumber)
 {
-    QTableWidgetItem *item = ui->tableWidget->item(row, column);
-    if (!item) {
-        item = new ClassCell;
-        ui->tableWidget->setItem(row, column, item);
+    auto *cell = dynamic_cast<ClassCell *>(ui->tableWidget->item(row, 1));
+    if (!cell) {
+        cell = new ClassCell;
+        ui->tableWidget->setItem(row, 1, cell);
     }
-    item->setData(Qt::DisplayRole, text);
+    cell->showClass(classNumber);
 }
 
 void MainWindow::searchSuffArr()

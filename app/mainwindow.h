@@ -39,8 +39,8 @@ private slots:
 
 private:
     void setControlsEnabled(bool on);
-    void setCell(int row, int column, const QString &text);
     void setSuffixCell(int row, int position);
+    void setCell(int row, int classNumber);
     void colorItems(int first, int last, QColor color);
 
     void constructionStep();

@@ -91,7 +91,26 @@ private:
     int size = 0;
 };
 
-using ClassCell = ResultItem<QTableWidgetItem>;
+// A class cell keeps its class as a number and writes it out when asked: a
+// round rewrites every cell of the table, and a string of its own in each
+// would cost an allocation per cell and round.
+class ClassCell : public ResultItem<QTableWidgetItem>
+{
+public:
+    // Like showSlice, this tells no view that the cell changed.
+    void showClass(int value) { classNumber = value; }
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return QString::number(classNumber);
+        return ResultItem<QTableWidgetItem>::data(role);
+    }
+
+private:
+    int classNumber = 0;
+};
+
 using SuffixCell = SliceItem<QTableWidgetItem>;
 using SuffixRow = SliceItem<QListWidgetItem>;
 
