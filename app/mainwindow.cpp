@@ -190,8 +190,12 @@ void MainWindow::finishConstruction()
 {
     suffArr.storeSuffixArray();
     const int length = suffArr.suffixArray.size();
-    for (int position : qAsConst(suffArr.suffixArray))
-        ui->listWidget->addItem(new SuffixRow(shownText, position, length - position));
+    for (int position : qAsConst(suffArr.suffixArray)) {
+        SuffixRow *row = takeRow();
+        row->showSlice(shownText, position, length - position);
+        ui->listWidget->addItem(row);
+    }
+    rowsAhead.clear();
     mode = Idle;
     setControlsEnabled(true);
     ui->lineT->setFocus(); // a pattern to find comes next
@@ -200,7 +204,8 @@ void MainWindow::finishConstruction()
 // The list measures its widest row when it is filled, in the last round, and
 // the first answer lays out the whole text; a long text of many scripts
 // takes longer than a frame for either, so each round between the first
-// and the last does an equal part of both, within a few milliseconds.
+// and the last does an equal part of both, within a few milliseconds, and
+// makes its part of the list's rows.
 void MainWindow::workAhead(int fragmentLength, int textLength)
 {
     int roundsBeforeLast = 1;
@@ -216,6 +221,25 @@ void MainWindow::workAhead(int fragmentLength, int textLength)
         roundsBeforeLast > 1 ? qMax(0, workAheadMs(textLength, ui->lineS->maxLength()) - cellsMs) : -1);
     rowDelegate->measureAhead(ui->listWidget->font(), roundsBeforeLast, deadline);
     answerArea->layOutAhead(roundsBeforeLast, deadline);
+    makeRowsAhead(roundsBeforeLast, textLength);
+}
+
+// Makes one of that many equal parts of the rows the list will need.
+void MainWindow::makeRowsAhead(int parts, int rowCount)
+{
+    const int part = (rowCount - int(rowsAhead.size()) + parts - 1) / parts;
+    for (int i = 0; i < part; ++i)
+        rowsAhead.push_back(std::make_unique<SuffixRow>());
+}
+
+// A row made ahead, or a new one where none is left.
+SuffixRow *MainWindow::takeRow()
+{
+    if (rowsAhead.empty())
+        return new SuffixRow;
+    SuffixRow *row = rowsAhead.back().release();
+    rowsAhead.pop_back();
+    return row;
 }
 
 void MainWindow::showOrderAndClasses()

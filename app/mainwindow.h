@@ -10,13 +10,19 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 QT_BEGIN_NAMESPACE
+class QListWidgetItem;
 class Ui_MainWindow;
 QT_END_NAMESPACE
 class AnswerArea;
 class RowTooltips;
 class SuffixCellDelegate;
 class SuffixRowDelegate;
+template<class Item>
+class SliceItem;
 
 // Background of the list rows that are still candidates during a search.
 extern const QColor candidateColor;
@@ -46,6 +52,8 @@ private:
     void constructionStep();
     void finishConstruction();
     void workAhead(int fragmentLength, int textLength);
+    void makeRowsAhead(int parts, int rowCount);
+    SliceItem<QListWidgetItem> *takeRow();
     void showOrderAndClasses();
     void searchStep();
     void showAnswer();
@@ -73,6 +81,11 @@ private:
     // of the table is shownText from position i on; the list shows the same
     // suffixes without the "#". Cells and rows share it and copy on demand.
     QString shownText;
+
+    // Rows for the list, made in the rounds before the last: the last round,
+    // which alone knows their order, has no time to make one for each suffix
+    // of a long text.
+    std::vector<std::unique_ptr<SliceItem<QListWidgetItem>>> rowsAhead;
 
     SuffixCellDelegate *cellDelegate;
     SuffixRowDelegate *rowDelegate;
