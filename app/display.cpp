@@ -105,9 +105,18 @@ QString roundMessage(int fragmentLength)
     return Words::roundDone.arg(fragmentLength);
 }
 
-QString searchStepMessage(int letterNumber, QChar letter)
+QString searchStepMessage(int letterNumber, const QString &letter)
 {
     return Words::searchStep.arg(QString::number(letterNumber), letter);
+}
+
+QString characterAt(const QString &text, int i)
+{
+    if (i > 0 && text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+        --i;
+    int length;
+    codePointAt(text, i, &length);
+    return text.mid(i, length);
 }
 
 QString answerLetters(QString text)

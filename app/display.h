@@ -21,7 +21,12 @@ QString shownOnOneLine(QString text);
 QString roundMessage(int fragmentLength);
 
 // The message after a search step over the pattern letter with this 1-based number.
-QString searchStepMessage(int letterNumber, QChar letter);
+QString searchStepMessage(int letterNumber, const QString &letter);
+
+// The character that the code unit at i is part of: a surrogate pair whole,
+// as half of one alone is no text that can be shown or read, else the code
+// unit itself.
+QString characterAt(const QString &text, int i);
 
 // The letter that makes the widest search message, for measuring room for any:
 // the widest capital of the Russian alphabet.

@@ -297,7 +297,7 @@ void MainWindow::searchStep()
     colorItems(left, right, plainColor);
     const QString pattern = ui->lineT->text();
     suffArr.narrowRange(left, right, pattern, iter);
-    ui->label_4->setText(searchStepMessage(iter + 1, pattern.at(iter)));
+    ui->label_4->setText(searchStepMessage(iter + 1, characterAt(pattern, iter)));
     colorItems(left, right, candidateColor);
     showFirstCandidateIfNoneInView();
     ++iter;

@@ -247,7 +247,7 @@ static void checkSearchStep(WindowDriver &d, const Lesson &lesson)
     for (int position : oracle::suffixArray(lesson.built))
         colors += starts[position] ? 'R' : 'W';
     QCOMPARE(d.rowColors(), colors);
-    QCOMPARE(d.text("label_4"), searchStepMessage(letters, lesson.pattern.at(letters - 1)));
+    QCOMPARE(d.text("label_4"), searchStepMessage(letters, characterAt(lesson.pattern, letters - 1)));
     if (lesson.stepsLeft > 0)
         QCOMPARE(d.text("label_ans"), QString());
     else
@@ -374,7 +374,7 @@ void TestWindow::keyboardLesson()
     for (int letter = 0; letter < 4; ++letter) {
         press(Qt::Key_Return); // on «Шаг», as Space
         QCOMPARE(heard(),
-                 searchStepMessage(letter + 1, QString("abra")[letter])
+                 searchStepMessage(letter + 1, QString("abra").mid(letter, 1))
                      + (letter == 3 ? "\n" + answer.plain : ""));
     }
     QCOMPARE(d.text("label_ans"), answer.html);
@@ -622,7 +622,9 @@ void TestWindow::answers()
     }
     d.find(pattern);
     QCOMPARE(d.stepToEnd(), pattern.remove(QChar(0)).size());
-    QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.back()));
+    // The last step names the pattern's last character, a surrogate pair whole.
+    const bool endsInPair = pattern.size() > 1 && pattern.at(pattern.size() - 1).isLowSurrogate();
+    QCOMPARE(d.text("label_4"), searchStepMessage(pattern.size(), pattern.right(endsInPair ? 2 : 1)));
     // Where Qt splits a long run of one script, page by page.
     QCOMPARE(answerFault(d, text.remove(QChar(0)), pattern, text.size() > 4096), QString());
     d.answerArea()->setFont(QFont("DejaVu Serif", 12));
