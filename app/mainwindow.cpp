@@ -346,10 +346,13 @@ void MainWindow::announce(const QString &message)
         announcedTo->setAccessibleDescription(message);
 }
 
+// Every row of the list is one that the last round of a construction put there.
 void MainWindow::colorItems(int first, int last, QColor color)
 {
     for (int row = first; row < last; ++row)
-        ui->listWidget->item(row)->setData(Qt::BackgroundRole, color);
+        static_cast<SuffixRow *>(ui->listWidget->item(row))->showBackground(color);
+    if (first < last)
+        ui->listWidget->viewport()->update();
 }
 
 void MainWindow::infoSlot()

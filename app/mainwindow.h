@@ -14,15 +14,13 @@
 #include <vector>
 
 QT_BEGIN_NAMESPACE
-class QListWidgetItem;
 class Ui_MainWindow;
 QT_END_NAMESPACE
 class AnswerArea;
 class RowTooltips;
 class SuffixCellDelegate;
 class SuffixRowDelegate;
-template<class Item>
-class SliceItem;
+class SuffixRow;
 
 // Background of the list rows that are still candidates during a search.
 extern const QColor candidateColor;
@@ -53,7 +51,7 @@ private:
     void finishConstruction();
     void workAhead(int fragmentLength, int textLength);
     void makeRowsAhead(int parts, int rowCount);
-    SliceItem<QListWidgetItem> *takeRow();
+    SuffixRow *takeRow();
     void showOrderAndClasses();
     void searchStep();
     void showAnswer();
@@ -85,7 +83,7 @@ private:
     // Rows for the list, made in the rounds before the last: the last round,
     // which alone knows their order, has no time to make one for each suffix
     // of a long text.
-    std::vector<std::unique_ptr<SliceItem<QListWidgetItem>>> rowsAhead;
+    std::vector<std::unique_ptr<SuffixRow>> rowsAhead;
 
     SuffixCellDelegate *cellDelegate;
     SuffixRowDelegate *rowDelegate;

@@ -15,6 +15,7 @@
 
 #include "rowtooltips.h"
 
+#include <QColor>
 #include <QListWidget>
 #include <QTableWidget>
 #include <QVariant>
@@ -112,6 +113,27 @@ private:
 };
 
 using SuffixCell = SliceItem<QTableWidgetItem>;
-using SuffixRow = SliceItem<QListWidgetItem>;
+
+// A row of the list keeps its background as a colour of its own: a search
+// paints every row at its start, and data of their own for each of a long
+// text's rows would cost an allocation per row and a notice to the view each.
+class SuffixRow : public SliceItem<QListWidgetItem>
+{
+public:
+    using SliceItem<QListWidgetItem>::SliceItem;
+
+    // Like showSlice, this tells no view that the row changed.
+    void showBackground(QColor colour) { background = colour; }
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::BackgroundRole && background.isValid())
+            return background;
+        return SliceItem<QListWidgetItem>::data(role);
+    }
+
+private:
+    QColor background;
+};
 
 #endif // SLICEITEM_H
