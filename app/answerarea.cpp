@@ -213,11 +213,9 @@ void AnswerArea::cutIntoChunks()
         for (const ClusterStandIns::Cluster &cluster : standIns->clustersOf(format))
             addClusterChunk(line, cluster.text, x + cluster.x, format.foreground());
         for (const AnswerSegments::Glyphs &glyphs : segments->glyphsOf(format)) {
-            QVector<int> letters = glyphs.units;
-            for (int &letter : letters)
-                letter -= int(Words::answerHeading.size());
-            chunks.append({glyphs.run, format.foreground(), x + glyphs.left - reach, x + glyphs.right + reach,
-                           QString(), baseline + QPointF(x, 0), letters});
+            chunks.append({glyphs.piece, format.foreground(), x + glyphs.piece.left - reach,
+                           x + glyphs.piece.right + reach, QString(), baseline + QPointF(x, 0),
+                           glyphs.units});
         }
     }
     const QList<QGlyphRun> runs = line.glyphRuns();
@@ -234,23 +232,8 @@ void AnswerArea::cutIntoChunks()
 
 void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach)
 {
-    const QVector<quint32> glyphs = run.glyphIndexes();
-    const QVector<QPointF> positions = run.positions();
-    for (int first = 0; first < glyphs.size(); first += glyphsPerChunk) {
-        GlyphChunk chunk{run, colour, 0, 0, QString(), QPointF(), {}};
-        // A short run, such as a letter of a colour of its own, is its own
-        // chunk and shares its glyphs with the line.
-        if (glyphs.size() > glyphsPerChunk) {
-            chunk.glyphs.setGlyphIndexes(glyphs.mid(first, glyphsPerChunk));
-            chunk.glyphs.setPositions(positions.mid(first, glyphsPerChunk));
-        }
-        const auto [leftmost, rightmost] =
-            std::minmax_element(chunk.glyphs.positions().cbegin(), chunk.glyphs.positions().cend(),
-                                [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
-        chunk.left = leftmost->x() - reach;
-        chunk.right = rightmost->x() + reach;
-        chunks.append(chunk);
-    }
+    for (const GlyphPiece &piece : piecesOf(run, glyphsPerChunk))
+        chunks.append({piece, colour, piece.left - reach, piece.right + reach, QString(), QPointF(), {}});
 }
 
 // A piece that stands in, however long, reaches as far as its last glyph.
@@ -262,7 +245,7 @@ void AnswerArea::addClusterChunk(const QTextLine &line, const QString &cluster, 
         for (const QPointF &position : run.positions())
             last = qMax(last, position.x());
     }
-    chunks.append({QGlyphRun(),
+    chunks.append({GlyphPiece(),
                    colour,
                    x - reach,
                    x + last + reach,
@@ -300,7 +283,7 @@ void AnswerArea::paintEvent(QPaintEvent *event)
         if (!chunk.letters.isEmpty()) {
             drawInLetterColours(painter, layout->position() + chunk.origin, chunk, option);
         } else if (chunk.cluster.isEmpty()) {
-            painter.drawGlyphRun(layout->position() + chunk.origin, chunk.glyphs);
+            painter.drawGlyphRun(layout->position() + chunk.origin, chunk.glyphs.glyphs());
         } else {
             const ClusterStandIns::KeptCluster &cluster = standIns->kept(chunk.cluster);
             for (const QGlyphRun &run : cluster.glyphs)
@@ -314,18 +297,16 @@ void AnswerArea::paintEvent(QPaintEvent *event)
 void AnswerArea::drawInLetterColours(QPainter &painter, const QPointF &origin, const GlyphChunk &chunk,
                                      const QStyleOption &option) const
 {
-    const QVector<quint32> glyphs = chunk.glyphs.glyphIndexes();
-    const QVector<QPointF> positions = chunk.glyphs.positions();
-    const auto redAt = [this, &chunk](int glyph) { return answer.red.value(chunk.letters[glyph]); };
-    for (int from = 0, to; from < glyphs.size(); from = to) {
+    const GlyphPiece &piece = chunk.glyphs;
+    const auto redAt = [this, &chunk, &piece](int glyph) {
+        return answer.red.value(chunk.letters[piece.first + glyph] - int(Words::answerHeading.size()));
+    };
+    for (int from = 0, to; from < piece.count; from = to) {
         const bool red = redAt(from);
-        for (to = from + 1; to < glyphs.size() && redAt(to) == red;)
+        for (to = from + 1; to < piece.count && redAt(to) == red;)
             ++to;
-        QGlyphRun run = chunk.glyphs;
-        run.setGlyphIndexes(glyphs.mid(from, to - from));
-        run.setPositions(positions.mid(from, to - from));
         painter.setPen(penFor(QColor(red ? Qt::red : Qt::black), option));
-        painter.drawGlyphRun(origin, run);
+        painter.drawGlyphRun(origin, piece.glyphs(from, to));
     }
 }
 

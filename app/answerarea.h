@@ -14,11 +14,11 @@
 // view.
 
 #include "display.h"
+#include "glyphpieces.h"
 
 #include <QAbstractScrollArea>
 #include <QBrush>
 #include <QDeadlineTimer>
-#include <QGlyphRun>
 #include <QHash>
 #include <QList>
 #include <QPen>
@@ -81,7 +81,7 @@ private:
 
     struct GlyphChunk
     {
-        QGlyphRun glyphs;
+        GlyphPiece glyphs;
         QBrush colour; // none: the label's text colour
         qreal left;    // how far the glyphs may reach, from the line's start
         qreal right;
@@ -91,8 +91,9 @@ private:
         // glyphs, a stand-in's left on the baseline for a segment's, and for
         // a cluster where its baseline starts.
         QPointF origin;
-        // For the glyphs of a plain segment, the answer's letter that each
-        // stands for, whose colour it shows; else none.
+        // For the glyphs of a plain segment, the code unit of the line that
+        // each glyph of the piece's run stands for, a letter of the answer
+        // after its heading, whose colour it shows; else none.
         QVector<int> letters;
     };
     void drawInLetterColours(QPainter &painter, const QPointF &origin, const GlyphChunk &chunk,

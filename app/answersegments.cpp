@@ -24,7 +24,7 @@ const int shortestSegment = 32;
 const int mostSoftTries = 8;
 // The code units after which Qt's line splits an item that goes on.
 const int maxItemLength = 4096;
-// Glyphs in one run that a repaint draws or passes over whole.
+// Glyphs in one piece that a repaint draws or passes over whole.
 const int glyphsPerRun = 32;
 
 // The property of a stand-in's format that holds the number of its segment.
@@ -295,23 +295,16 @@ QList<QGlyphRun> inLetterOrder(QList<QGlyphRun> runs, bool rightToLeft)
     return runs;
 }
 
-// Appends the glyphs of the run, placed where given, in runs of a few dozen,
-// with the code units of the line that they stand for, if given.
-void appendInFewDozens(QVector<AnswerSegments::Glyphs> &glyphs, const QGlyphRun &run,
+// Appends the glyphs of the run, placed where given, in pieces of a few
+// dozen, with the code units of the line that they stand for, if given.
+void appendInFewDozens(QVector<AnswerSegments::Glyphs> &glyphs, QGlyphRun run,
                        const QVector<quint32> &indexes, const QVector<QPointF> &positions,
                        const QVector<int> &units)
 {
-    for (int first = 0; first < indexes.size(); first += glyphsPerRun) {
-        AnswerSegments::Glyphs few{run, 0, 0, units.mid(first, glyphsPerRun)};
-        few.run.setGlyphIndexes(indexes.mid(first, glyphsPerRun));
-        few.run.setPositions(positions.mid(first, glyphsPerRun));
-        const auto [leftmost, rightmost] =
-            std::minmax_element(few.run.positions().cbegin(), few.run.positions().cend(),
-                                [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
-        few.left = leftmost->x();
-        few.right = rightmost->x();
-        glyphs << few;
-    }
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    for (const GlyphPiece &piece : piecesOf(run, glyphsPerRun))
+        glyphs.append({piece, units});
 }
 
 } // namespace

@@ -37,9 +37,10 @@
 // reaches lowest and the one with the most leading stay letters, so that the
 // line is as high as the letters make it.
 
+#include "glyphpieces.h"
+
 #include <QDeadlineTimer>
 #include <QFont>
-#include <QGlyphRun>
 #include <QHash>
 #include <QObject>
 #include <QSizeF>
@@ -86,15 +87,13 @@ public:
     // shows in red, each colour splitting Qt's items.
     void standIn(QTextDocument *document, const QFont &font, const QVector<bool> &red);
 
-    // A stand-in's glyphs, in runs of a few dozen, from the stand-in's left
-    // on its baseline, each with how far its glyphs' origins reach; a plain
-    // segment's with the code unit of the line that each stands for, the
-    // first of a ligature's.
+    // A stand-in's glyphs, in pieces of a few dozen, placed from the
+    // stand-in's left on its baseline; a plain segment's with the code unit
+    // of the line that each glyph of the piece's run stands for, the first
+    // of a ligature's.
     struct Glyphs
     {
-        QGlyphRun run;
-        qreal left;
-        qreal right;
+        GlyphPiece piece;
         QVector<int> units;
     };
     const QVector<Glyphs> &glyphsOf(const QTextFormat &format) const;

@@ -1,0 +1,31 @@
+#include "glyphpieces.h"
+
+#include <algorithm>
+
+QGlyphRun GlyphPiece::glyphs(int from, int end) const
+{
+    if (end < 0)
+        end = count;
+    const QVector<quint32> indexes = run.glyphIndexes();
+    if (first + from == 0 && end - from == indexes.size())
+        return run; // a short run is a piece of its own
+    QGlyphRun piece = run;
+    piece.setGlyphIndexes(indexes.mid(first + from, end - from));
+    piece.setPositions(run.positions().mid(first + from, end - from));
+    return piece;
+}
+
+QVector<GlyphPiece> piecesOf(const QGlyphRun &run, int size)
+{
+    const QVector<QPointF> positions = run.positions();
+    QVector<GlyphPiece> pieces;
+    pieces.reserve((positions.size() + size - 1) / size);
+    for (int first = 0; first < positions.size(); first += size) {
+        const int count = qMin(size, int(positions.size()) - first);
+        const auto [leftmost, rightmost] =
+            std::minmax_element(positions.cbegin() + first, positions.cbegin() + first + count,
+                                [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+        pieces.append({run, first, count, leftmost->x(), rightmost->x()});
+    }
+    return pieces;
+}
