@@ -35,6 +35,30 @@ const int rowsWalked = 256;
 // text show the same ones again and again.
 const int longStep = 16;
 const QChar rightToLeftMark(0x200F);
+// Code units at the text's start within whose clusters a row may start
+// that is wider than the whole text: further on, what stands before a row's
+// start is wider than any rest of a cluster shown alone.
+const int clustersWiderFrom = 64;
+
+// How much wider than the whole text a row is, at most, that starts within
+// one of the text's first clusters and shows the rest of it alone: half a
+// surrogate pair shows as a box, a sequence broken as its pieces.
+qreal widerWithinFirstClusters(const QString &text, const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qreal wider = 0;
+    for (int start = 0, end; start < qMin(int(text.size()), clustersWiderFrom); start = end) {
+        clusters.setPosition(start);
+        end = clusters.toNextBoundary();
+        if (end < 0)
+            break;
+        const qreal whole = metrics.horizontalAdvance(text.left(end));
+        for (int from = start + 1; from < end; ++from)
+            wider = qMax(wider, metrics.horizontalAdvance(text.mid(from, end - from)) - whole);
+    }
+    return wider;
+}
 
 QStyle *styleOf(const QStyleOptionViewItem &option)
 {
@@ -923,7 +947,9 @@ QSize SuffixRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
             style->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget).width();
         whole.text = measured.lineProbe();
         rowSize = style->sizeFromContents(QStyle::CT_ItemViewItem, &whole, QSize(), option.widget);
-        rowSize.setWidth(margins + qCeil(qMax(measured.qtWidth + measured.overhang, measured.sum)));
+        const qreal widest = qMax(measured.qtWidth + measured.overhang, measured.sum)
+            + widerWithinFirstClusters(wholeText(), option.font);
+        rowSize.setWidth(margins + qCeil(widest));
     }
     return rowSize;
 }

@@ -115,9 +115,11 @@ private:
 };
 
 // Rows of the sorted-suffix list. Every row is a suffix of the built text, so
-// no row is wider than the whole text, and none holds a character it lacks:
-// every row gets the size of the whole text, which the list then needs to
-// measure only once, and a long row draws only the characters in view.
+// none holds a character it lacks, and none is wider than the whole text but
+// a row that starts within one of its first clusters: every row gets the
+// size of the whole text and of the widest of those, which the list then
+// needs to measure only once, and a long row draws only the characters in
+// view.
 class SuffixRowDelegate : public SuffixDelegate
 {
     Q_OBJECT

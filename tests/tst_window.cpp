@@ -145,9 +145,15 @@ static QString unreadable(WindowDriver &d)
 struct LongestRowSize : QStyledItemDelegate
 {
     using QStyledItemDelegate::QStyledItemDelegate;
+    // The whole text's, or a row's that starts within one of its first
+    // clusters and shows the rest of it alone, if wider.
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        return QStyledItemDelegate::sizeHint(option, index.siblingAtRow(suffArr.rankOf[0]));
+        QSize widest;
+        for (int position = 0; position < qMin(64, suffArr.rankOf.size() - 1); ++position)
+            widest = widest.expandedTo(
+                QStyledItemDelegate::sizeHint(option, index.siblingAtRow(suffArr.rankOf[position])));
+        return widest;
     }
 };
 
