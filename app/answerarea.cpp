@@ -33,9 +33,6 @@ qreal overhang(const QTextLine &line)
     return 2 * line.height();
 }
 
-// Glyphs in one piece of the line that a repaint draws or passes over whole.
-const int glyphsPerChunk = 32;
-
 } // namespace
 
 AnswerArea::AnswerArea(QLabel *label)
@@ -232,7 +229,7 @@ void AnswerArea::cutIntoChunks()
 
 void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach)
 {
-    for (const GlyphPiece &piece : piecesOf(run, glyphsPerChunk))
+    for (const GlyphPiece &piece : piecesOf(run))
         chunks.append({piece, colour, piece.left - reach, piece.right + reach, QString(), QPointF(), {}});
 }
 

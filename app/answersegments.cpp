@@ -24,8 +24,6 @@ const int shortestSegment = 32;
 const int mostSoftTries = 8;
 // The code units after which Qt's line splits an item that goes on.
 const int maxItemLength = 4096;
-// Glyphs in one piece that a repaint draws or passes over whole.
-const int glyphsPerRun = 32;
 
 // The property of a stand-in's format that holds the number of its segment.
 const int segmentProperty = QTextFormat::UserProperty + 1;
@@ -303,7 +301,7 @@ void appendInFewDozens(QVector<AnswerSegments::Glyphs> &glyphs, QGlyphRun run,
 {
     run.setGlyphIndexes(indexes);
     run.setPositions(positions);
-    for (const GlyphPiece &piece : piecesOf(run, glyphsPerRun))
+    for (const GlyphPiece &piece : piecesOf(run))
         glyphs.append({piece, units});
 }
 

@@ -15,13 +15,13 @@ QGlyphRun GlyphPiece::glyphs(int from, int end) const
     return piece;
 }
 
-QVector<GlyphPiece> piecesOf(const QGlyphRun &run, int size)
+QVector<GlyphPiece> piecesOf(const QGlyphRun &run)
 {
     const QVector<QPointF> positions = run.positions();
     QVector<GlyphPiece> pieces;
-    pieces.reserve((positions.size() + size - 1) / size);
-    for (int first = 0; first < positions.size(); first += size) {
-        const int count = qMin(size, int(positions.size()) - first);
+    pieces.reserve((positions.size() + glyphsPerPiece - 1) / glyphsPerPiece);
+    for (int first = 0; first < positions.size(); first += glyphsPerPiece) {
+        const int count = qMin(glyphsPerPiece, int(positions.size()) - first);
         const auto [leftmost, rightmost] =
             std::minmax_element(positions.cbegin() + first, positions.cbegin() + first + count,
                                 [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });

@@ -24,7 +24,11 @@ struct GlyphPiece
     QGlyphRun glyphs(int from = 0, int end = -1) const;
 };
 
-// The run in pieces of at most `size` glyphs, in the run's order.
-QVector<GlyphPiece> piecesOf(const QGlyphRun &run, int size);
+// Glyphs in one piece, which a repaint draws or passes over whole.
+const int glyphsPerPiece = 32;
+
+// The run in pieces of glyphsPerPiece glyphs, the last one of what is left,
+// in the run's order.
+QVector<GlyphPiece> piecesOf(const QGlyphRun &run);
 
 #endif // GLYPHPIECES_H
