@@ -201,6 +201,8 @@ void AnswerArea::cutIntoChunks()
     places.insert(segments->places());
     const qreal reach = overhang(line);
     const QPointF baseline(0, line.y() + line.ascent());
+    const QList<QGlyphRun> runs = line.glyphRuns();
+    chunks.reserve(chunkCount(block, runs));
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         const QTextCharFormat format = fragment.charFormat();
@@ -215,7 +217,6 @@ void AnswerArea::cutIntoChunks()
                            glyphs.units});
         }
     }
-    const QList<QGlyphRun> runs = line.glyphRuns();
     for (int i = 0; i < runs.size(); ++i)
         addGlyphChunks(runs.at(i), colours.value(i), reach);
     // Drawn left to right, as the line draws its items whatever their
@@ -225,6 +226,20 @@ void AnswerArea::cutIntoChunks()
     std::stable_sort(chunks.begin(), chunks.end(), [](const GlyphChunk &a, const GlyphChunk &b) {
         return a.left < b.left || (a.left == b.left && a.cluster.isEmpty() && !b.cluster.isEmpty());
     });
+}
+
+// As many as cutIntoChunks makes of the line and its runs, so that a long
+// answer's thousands of chunks are made in place.
+int AnswerArea::chunkCount(const QTextBlock &block, const QList<QGlyphRun> &runs) const
+{
+    int count = 0;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        count += standIns->clustersOf(format).size() + segments->glyphsOf(format).size();
+    }
+    for (const QGlyphRun &run : runs)
+        count += pieceCount(run);
+    return count;
 }
 
 void AnswerArea::addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach)

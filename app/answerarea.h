@@ -30,6 +30,7 @@ QT_BEGIN_NAMESPACE
 class QLabel;
 class QPainter;
 class QStyleOption;
+class QTextBlock;
 class QTextDocument;
 class QTextLine;
 QT_END_NAMESPACE
@@ -77,6 +78,7 @@ private:
     void placeLabel();
     void drawFocusFrame();
     void cutIntoChunks();
+    int chunkCount(const QTextBlock &block, const QList<QGlyphRun> &runs) const;
     bool drawsText() const { return shown != nullptr; }
 
     struct GlyphChunk

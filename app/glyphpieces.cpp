@@ -15,11 +15,16 @@ QGlyphRun GlyphPiece::glyphs(int from, int end) const
     return piece;
 }
 
+int pieceCount(const QGlyphRun &run)
+{
+    return (run.glyphIndexes().size() + glyphsPerPiece - 1) / glyphsPerPiece;
+}
+
 QVector<GlyphPiece> piecesOf(const QGlyphRun &run)
 {
     const QVector<QPointF> positions = run.positions();
     QVector<GlyphPiece> pieces;
-    pieces.reserve((positions.size() + glyphsPerPiece - 1) / glyphsPerPiece);
+    pieces.reserve(pieceCount(run));
     for (int first = 0; first < positions.size(); first += glyphsPerPiece) {
         const int count = qMin(glyphsPerPiece, int(positions.size()) - first);
         const auto [leftmost, rightmost] =

@@ -27,6 +27,9 @@ struct GlyphPiece
 // Glyphs in one piece, which a repaint draws or passes over whole.
 const int glyphsPerPiece = 32;
 
+// How many pieces piecesOf cuts the run into.
+int pieceCount(const QGlyphRun &run);
+
 // The run in pieces of glyphsPerPiece glyphs, the last one of what is left,
 // in the run's order.
 QVector<GlyphPiece> piecesOf(const QGlyphRun &run);
