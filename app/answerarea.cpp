@@ -257,13 +257,8 @@ void AnswerArea::addClusterChunk(const QTextLine &line, const QString &cluster, 
         for (const QPointF &position : run.positions())
             last = qMax(last, position.x());
     }
-    chunks.append({GlyphPiece(),
-                   colour,
-                   x - reach,
-                   x + last + reach,
-                   cluster,
-                   QPointF(x, line.y() + line.ascent()),
-                   {}});
+    chunks.append(
+        {noGlyphs, colour, x - reach, x + last + reach, cluster, QPointF(x, line.y() + line.ascent()), {}});
 }
 
 // Draws the chunks in view where and as the label would draw them: the line

@@ -109,6 +109,9 @@ private:
     // That answer laid out as the label lays it out; none when the label draws.
     std::unique_ptr<QTextDocument> shown;
     QVector<GlyphChunk> chunks;
+    // The glyphs of a chunk that has none: a run that Qt makes anew for
+    // each would cost an allocation for each of thousands of colour clusters.
+    const GlyphPiece noGlyphs;
     ClusterStandIns *standIns;
     AnswerSegments *segments;
     int textWidth = 0;
