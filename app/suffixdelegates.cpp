@@ -48,14 +48,23 @@ qreal widerWithinFirstClusters(const QString &text, const QFont &font)
     const QFontMetricsF metrics(font);
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     qreal wider = 0;
+    // The text's advance up to the end of a cluster measured earlier, no
+    // more than up to a later one: most clusters' rests are narrower than
+    // that, and the text up to them, which can take long to shape (colour
+    // glyphs), need not be measured.
+    qreal before = 0;
     for (int start = 0, end; start < qMin(int(text.size()), clustersWiderFrom); start = end) {
         clusters.setPosition(start);
         end = clusters.toNextBoundary();
         if (end < 0)
             break;
-        const qreal whole = metrics.horizontalAdvance(text.left(end));
+        qreal widestRest = 0;
         for (int from = start + 1; from < end; ++from)
-            wider = qMax(wider, metrics.horizontalAdvance(text.mid(from, end - from)) - whole);
+            widestRest = qMax(widestRest, metrics.horizontalAdvance(text.mid(from, end - from)));
+        if (widestRest - before > wider) {
+            before = metrics.horizontalAdvance(text.left(end));
+            wider = qMax(wider, widestRest - before);
+        }
     }
     return wider;
 }
