@@ -24,6 +24,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -219,13 +221,48 @@ void AnswerArea::cutIntoChunks()
     }
     for (int i = 0; i < runs.size(); ++i)
         addGlyphChunks(runs.at(i), colours.value(i), reach);
-    // Drawn left to right, as the line draws its items whatever their
-    // direction, so that where neighbours overlap, the right one is on top.
-    // Glyphs that start where a stand-in starts, marks of zero advance from
-    // the cluster before it, came before it.
-    std::stable_sort(chunks.begin(), chunks.end(), [](const GlyphChunk &a, const GlyphChunk &b) {
-        return a.left < b.left || (a.left == b.left && a.cluster.isEmpty() && !b.cluster.isEmpty());
-    });
+    sortChunks();
+}
+
+// Puts the chunks in the order they are drawn: left to right, as the line
+// draws its items whatever their direction, so that where neighbours
+// overlap, the right one is on top. Glyphs that start where a stand-in
+// starts, marks of zero advance from the cluster before it, came before it;
+// else the chunks keep the order they were made in. A long answer's chunks
+// are many and each holds several shared values: their keys are sorted, and
+// each chunk is moved once, to its place.
+void AnswerArea::sortChunks()
+{
+    struct Key
+    {
+        qreal left;
+        bool cluster;
+        int index;
+        bool operator<(const Key &other) const
+        {
+            return std::tie(left, cluster, index) < std::tie(other.left, other.cluster, other.index);
+        }
+    };
+    std::vector<Key> order;
+    order.reserve(chunks.size());
+    for (int i = 0; i < chunks.size(); ++i)
+        order.push_back({chunks.at(i).left, !chunks.at(i).cluster.isEmpty(), i});
+    std::sort(order.begin(), order.end());
+    // Each cycle of the order moves its chunks along it, the first one held aside.
+    GlyphChunk *placed = chunks.data();
+    for (int start = 0; start < int(order.size()); ++start) {
+        if (order[start].index == start)
+            continue;
+        GlyphChunk held = std::move(placed[start]);
+        int at = start;
+        for (int from = order[at].index; from != start; from = order[at].index) {
+            placed[at] = std::move(placed[from]);
+            order[at].index = at;
+            at = from;
+        }
+        placed[at] = std::move(held);
+        order[at].index = at;
+    }
 }
 
 // As many as cutIntoChunks makes of the line and its runs, so that a long

@@ -100,6 +100,7 @@ private:
     };
     void drawInLetterColours(QPainter &painter, const QPointF &origin, const GlyphChunk &chunk,
                              const QStyleOption &option) const;
+    void sortChunks();
     void addGlyphChunks(const QGlyphRun &run, const QBrush &colour, qreal reach);
     void addClusterChunk(const QTextLine &line, const QString &cluster, qreal x, const QBrush &colour);
     QPen penFor(const QBrush &colour, const QStyleOption &option) const;
