@@ -190,11 +190,17 @@ void MainWindow::finishConstruction()
 {
     suffArr.storeSuffixArray();
     const int length = suffArr.suffixArray.size();
-    for (int position : qAsConst(suffArr.suffixArray)) {
-        SuffixRow *row = takeRow();
-        row->showSlice(shownText, position, length - position);
-        ui->listWidget->addItem(row);
+    {
+        // The list, empty until now, learns once that it was filled
+        // instead of once for each of its rows.
+        const QSignalBlocker quiet(ui->listWidget->model());
+        for (int position : qAsConst(suffArr.suffixArray)) {
+            SuffixRow *row = takeRow();
+            row->showSlice(shownText, position, length - position);
+            ui->listWidget->addItem(row);
+        }
     }
+    ui->listWidget->reset();
     rowsAhead.clear();
     mode = Idle;
     setControlsEnabled(true);
