@@ -1,9 +1,11 @@
+#include "hugepages.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    prepareHeapForHugePages();
     QApplication app(argc, argv);
     MainWindow window;
     window.show();

@@ -39,6 +39,7 @@
 // when given, is searched for instead of six letters of the text: a blank,
 // say, which starts a colour in every word of the answer.
 
+#include "hugepages.h"
 #include "mainwindow.h"
 
 #include <QAbstractScrollArea>
@@ -341,6 +342,7 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeapForHugePages(); // as the program does
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     QStringList options; // passed on to the process of each length
